@@ -1,0 +1,32 @@
+# Unit and end-to-end tests run as Windows programs under wine64 with a
+# private prefix in the build tree. The prefix is made once per build by
+# the emulator wrapper, not once per test.
+include(GoogleTest)
+
+set(OVN_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+set(OVN_WINE_RUN ${CMAKE_BINARY_DIR}/wine-run.sh)
+configure_file(${PROJECT_SOURCE_DIR}/tools/wine-run.sh.in ${OVN_WINE_RUN} @ONLY
+               FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${OVN_WINE_RUN})
+
+# GoogleTest from Debian's sources, built with the cross toolchain.
+set(OVN_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources")
+set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+add_subdirectory(${OVN_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+
+# ovn_add_unit_test(NAME SOURCES a.cpp b.cpp LIBS ovn_support [PROPERTIES ...])
+# One gtest program; its tests are found by CTest at test time.
+function(ovn_add_unit_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;PROPERTIES" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/unit)
+  # Console program; tests find their fixtures next to themselves.
+  gtest_discover_tests(${name}
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 120
+    WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
+    PROPERTIES ${ARG_PROPERTIES})
+endfunction()

@@ -1,0 +1,45 @@
+// Resource identifiers, shared by the resource script and the code.
+#pragma once
+
+// Dialog templates
+#define IDD_LAUNCHER 102
+#define IDD_PROGRESS 143
+
+// Strings
+#define IDS_SOCKETS_FAILED 103
+#define IDS_DOWNLOAD_FAILED_USE_EXISTING 104
+#define IDS_DOWNLOAD_FAILED_NO_INSTALL 105
+#define IDS_NEWER_RELEASE 106
+#define IDS_INSTALL_OLD_VERSION 107
+#define IDS_ADMIN_REQUIRED 108
+#define IDS_WINDOW_TITLE 109
+#define IDS_CHOOSE_FOLDER 110
+#define IDS_READER_NEEDED 111
+#define IDS_LATEST_MANUAL 112
+#define IDS_CHECKING_INSTALLER 113
+#define IDS_DOWNLOADING_INSTALLER 114
+
+// Icon
+#define IDI_LAUNCHER 128
+
+// Bitmaps
+#define IDB_BACKGROUND 129
+#define IDB_CLOSE_NORMAL 130
+#define IDB_CLOSE_SELECTED 131
+#define IDB_CLOSE_FOCUS 132
+#define IDB_INSTALL_NORMAL 133
+#define IDB_INSTALL_SELECTED 134
+#define IDB_INSTALL_FOCUS 135
+#define IDB_GUIDE_NORMAL 136
+#define IDB_GUIDE_SELECTED 137
+#define IDB_GUIDE_FOCUS 138
+#define IDB_READER 139
+
+// Controls of the launcher window
+#define IDC_CHOOSE_FOLDER 1000
+#define IDC_GUIDE 1001
+#define IDC_READER 1002
+
+// Controls of the progress window
+#define IDC_PROGRESS_TEXT 1003
+#define IDC_PROGRESS_BAR 1005

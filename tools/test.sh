@@ -1,0 +1,31 @@
+#!/bin/bash
+# The test command: installs what is missing, builds the launcher for
+# i686 (shipped) and x86_64 (tested), and runs every test of the x86_64
+# build under wine64 on a private X display. Exits non-zero on any failure.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+build="${OVN_BUILD_DIR:-$root/build}"
+jobs="$(nproc)"
+
+bash "$root/tools/setup-machine.sh"
+
+for arch in i686 x86_64; do
+  tests=OFF
+  [ "$arch" = x86_64 ] && tests=ON
+  cmake -S "$root" -B "$build/$arch" \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-$arch.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DOVN_BUILD_TESTS=$tests >/dev/null
+  cmake --build "$build/$arch" -j "$jobs"
+done
+
+source "$root/tools/xvfb.sh"
+start_xvfb
+prefix="$build/x86_64/wineprefix"
+cleanup() {
+  WINEPREFIX="$prefix" /usr/lib/wine/wineserver64 -k 2>/dev/null || true
+  stop_xvfb
+}
+trap cleanup EXIT
+
+cd "$build/x86_64"
+ctest --output-on-failure -j "$jobs" --timeout 300
