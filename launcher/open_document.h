@@ -1,0 +1,13 @@
+// Documents and web pages handed to the shell. Each opener returns true
+// when the shell reports success.
+#pragma once
+
+#include <windows.h>
+
+class CDataControl;
+
+bool open_release_page(const CDataControl& data);
+bool open_latest_manual_page(const CDataControl& data);
+bool open_local_manual(const CDataControl& data);
+// On success also shows the message that a PDF reader is needed.
+bool open_reader_page(HWND owner);
