@@ -1,0 +1,54 @@
+// One blocking HTTP or HTTPS request over WinINet. Each call opens and
+// closes its own handles; only the proxy credentials of the last successful
+// request outlive it, so a user who typed them at the proxy's prompt is not
+// asked again for the next request.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+struct header_field {
+    std::string name;
+    std::string value;
+};
+
+// What to send. All texts are in the ANSI code page.
+struct http_request {
+    http_request() { reset(); }
+
+    // Not secure, agent "orvane/6.0", every other text and both lists empty.
+    void reset();
+
+    bool secure;
+    std::string user_agent;
+    std::string host;
+    std::string port;            // empty, zero or non-numeric: the scheme's default
+    std::string path;            // request target; empty means "/"
+    std::string verb;            // GET, POST or CONNECT in any case; anything else is sent as POST
+    std::string proxy_host;      // empty: the system's proxy settings
+    std::string proxy_port;
+    std::string proxy_user;      // empty: none sent
+    std::string proxy_password;  // empty: none sent
+    std::vector<header_field> headers;
+    std::vector<char> data;      // body; a last zero byte is never sent
+};
+
+// Sends the request and reads the whole answer. Returns 0 when the request
+// was sent, otherwise the Win32 error of the step that failed. status is
+// 100 until the server's status code could be read. The request is changed:
+// an empty path becomes "/", and non-empty data gets a zero byte appended
+// unless it already ends with one. owner is the window the platform's
+// authentication dialog is shown over.
+DWORD get_data_by_wininet(http_request& request, std::string& response_headers, HWND owner,
+                          int& status, std::vector<char>& body);
+
+// The proxy credentials that the last request with a 2xx answer ended up
+// with (sent, or typed at the prompt); emptied when any request starts.
+std::string last_proxy_user();
+std::string last_proxy_password();
+
+// Both at once, so a caller never pairs one request's user name with
+// another request's password.
+void last_proxy_credentials(std::string& user, std::string& password);

@@ -1,0 +1,128 @@
+// The downloader's talks with the web server: the list file, one installer,
+// and the folders a download needs.
+#include "installer_downloader.h"
+
+#include <cstdio>
+
+#include "http_client.h"
+#include "path_util.h"
+#include "string_convert.h"
+#include "system_log.h"
+#include "url_components.h"
+#include "win_handle.h"
+
+// The list file's server is fixed when the launcher is built; test builds
+// point it at a local server.
+#ifndef OVN_LIST_HOST
+#error "OVN_LIST_HOST must name the host of the installer list file"
+#endif
+#ifndef OVN_LIST_PORT
+#define OVN_LIST_PORT ""
+#endif
+
+static const char list_file_path[] = "/launcher/installer6.lt";
+static const char request_verb[] = "GET";
+static const int accepted_status = 200;
+
+static std::string list_file_address() {
+    std::string address = std::string("http://") + OVN_LIST_HOST;
+    const std::string port = OVN_LIST_PORT;
+    if (!port.empty()) address += ":" + port;
+    return address + list_file_path;
+}
+
+// The request for address; whether the address split is not looked at, so
+// one that does not leaves the pieces empty.
+static void build_request(const std::string& address, const std::string& proxy_user,
+                          const std::string& proxy_password, http_request& request) {
+    request.reset();
+    url_components components;
+    components.parse(address);
+    request.host = components.host;
+    request.port = components.port;
+    request.path = request_target(components);
+    request.secure = components.scheme == "https";
+    request.verb = request_verb;
+    if (!proxy_user.empty()) {
+        request.proxy_user = proxy_user;
+        request.proxy_password = proxy_password;
+    }
+}
+
+static bool fetch(http_request& request, HWND parent, std::vector<char>& body) {
+    std::string headers;
+    int status = 0;
+    DWORD result = get_data_by_wininet(request, headers, parent, status, body);
+    return result == 0 && status == accepted_status;
+}
+
+bool CInstallerDownloader::DownloadLtFile(HWND parent) {
+    newer_release = false;
+    list_manual_found = false;
+    newer_release_version.clear();
+    newer_release_url.clear();
+    list_setup_version.clear();
+    list_setup_digest.clear();
+    list_setup_url.clear();
+    list_manual_digest.clear();
+    list_manual_page_url.clear();
+
+    http_request request;
+    build_request(list_file_address(), proxy_user, proxy_password, request);
+    system_log().write_w(log_level_detail, L"get_data_by_wininet DownloadLtFile");
+
+    std::vector<char> body;
+    if (!fetch(request, parent, body)) return false;
+    last_proxy_credentials(proxy_user, proxy_password);
+    return ParseLtFile(body, *this);
+}
+
+// Writes body to path as one file; false when it cannot be opened or the
+// write fails or stops short (a full disk), so a partial file never passes
+// as a download.
+static bool write_whole_file(const std::wstring& path, const std::vector<char>& body) {
+    file_handle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    const DWORD size = static_cast<DWORD>(body.size());
+    DWORD written = 0;
+    if (!WriteFile(file.get(), body.data(), size, &written, nullptr)) return false;
+    return written == size;
+}
+
+bool CInstallerDownloader::DownloadFile(const std::wstring& url, HWND parent,
+                                        const std::wstring& destination) {
+    if (!EnsureDirectory(destination)) return false;
+
+    http_request request;
+    build_request(wide_to_ansi(url), proxy_user, proxy_password, request);
+    system_log().write_w(log_level_detail, L"get_data_by_wininet DownloadFile %s \u21D2 %s", url.c_str(),
+                         destination.c_str());
+
+    std::vector<char> body;
+    if (!fetch(request, parent, body)) return false;
+    last_proxy_credentials(proxy_user, proxy_password);
+    if (body.empty()) return false;
+    return write_whole_file(destination, body);
+}
+
+bool CInstallerDownloader::EnsureDirectory(const std::wstring& path) {
+    const std::wstring folder = directory_of(path);
+    if (folder.empty()) return false;
+
+    WIN32_FIND_DATAW entry;
+    find_handle search(FindFirstFileW(folder.c_str(), &entry));
+    if (search && (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return true;
+    search.reset();
+
+    if (CreateDirectoryW(folder.c_str(), nullptr)) return true;
+    const DWORD error = GetLastError();
+    // A file of that name in the way also lands here; opening the
+    // destination fails later.
+    if (error == ERROR_ALREADY_EXISTS) return true;
+    if (error == ERROR_PATH_NOT_FOUND) {
+        if (!EnsureDirectory(parent_directory_of(folder))) return false;
+        return CreateDirectoryW(folder.c_str(), nullptr) != FALSE;
+    }
+    return false;
+}
