@@ -83,6 +83,19 @@ struct icon_handle_traits {
     static void close(pointer h) noexcept { ::DestroyIcon(h); }
 };
 
+// Memory device contexts (CreateCompatibleDC).
+struct memory_dc_traits {
+    using pointer = HDC;
+    static pointer invalid() noexcept { return nullptr; }
+    static void close(pointer h) noexcept { ::DeleteDC(h); }
+};
+
+struct registry_key_traits {
+    using pointer = HKEY;
+    static pointer invalid() noexcept { return nullptr; }
+    static void close(pointer h) noexcept { ::RegCloseKey(h); }
+};
+
 struct module_handle_traits {
     using pointer = HMODULE;
     static pointer invalid() noexcept { return nullptr; }
@@ -99,3 +112,5 @@ using font_handle = unique_handle<gdi_object_traits<HFONT>>;
 using pen_handle = unique_handle<gdi_object_traits<HPEN>>;
 using icon_handle = unique_handle<icon_handle_traits>;
 using module_handle = unique_handle<module_handle_traits>;
+using memory_dc = unique_handle<memory_dc_traits>;
+using registry_key = unique_handle<registry_key_traits>;

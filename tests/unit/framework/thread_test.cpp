@@ -1,0 +1,100 @@
+// Worker threads of the framework.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <atomic>
+
+#include "win_handle.h"
+#include "win_thread.h"
+
+namespace {
+
+std::atomic<int> runs{0};
+
+UINT count_and_return_7(LPVOID) {
+    ++runs;
+    return 7;
+}
+
+UINT wait_for_event(LPVOID event) {
+    WaitForSingleObject(static_cast<HANDLE>(event), INFINITE);
+    return 0;
+}
+
+class watched_thread : public CWinThread {
+public:
+    watched_thread(thread_proc proc, LPVOID param, std::atomic<bool>* deleted)
+        : CWinThread(proc, param), deleted_(deleted) {}
+    ~watched_thread() override { *deleted_ = true; }
+
+private:
+    std::atomic<bool>* deleted_;
+};
+
+}  // namespace
+
+TEST(WinThread, SuspendedThreadRunsOnlyAfterResumeAndKeepsItsExitCode) {
+    runs = 0;
+    CWinThread* thread = begin_thread(count_and_return_7, nullptr, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
+    ASSERT_NE(thread, nullptr);
+    thread->m_bAutoDelete = FALSE;
+    Sleep(50);
+    EXPECT_EQ(runs, 0);
+    EXPECT_TRUE(thread->is_running());
+    thread->ResumeThread();
+    ASSERT_EQ(WaitForSingleObject(thread->handle(), 5000), WAIT_OBJECT_0);
+    DWORD code = 0;
+    EXPECT_TRUE(thread->exit_code(code));
+    EXPECT_EQ(code, 7u);
+    EXPECT_FALSE(thread->is_running());
+    EXPECT_EQ(runs, 1);
+    delete thread;
+}
+
+TEST(WinThread, AutoDeletingThreadDeletesItselfWhenItEnds) {
+    std::atomic<bool> deleted{false};
+    auto* thread = new watched_thread(count_and_return_7, nullptr, &deleted);
+    ASSERT_TRUE(thread->CreateThread());
+    for (int i = 0; i < 500 && !deleted; ++i) Sleep(10);
+    EXPECT_TRUE(deleted);
+}
+
+TEST(WinThread, WaitServesMessagesSentByTheThread) {
+    // A window of this thread, and a thread that sends to it before ending:
+    // a plain wait would hold both until the time-out.
+    HWND window = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+    auto sender = [](LPVOID target) -> UINT {
+        SendMessageW(static_cast<HWND>(target), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"sent"));
+        return 0;
+    };
+    CWinThread* thread = begin_thread(sender, window, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
+    ASSERT_NE(thread, nullptr);
+    thread->m_bAutoDelete = FALSE;
+    thread->ResumeThread();
+    DWORD start = GetTickCount();
+    EXPECT_TRUE(wait_for_thread(thread->handle(), 3000));
+    EXPECT_LT(GetTickCount() - start, 1000u);
+    wchar_t text[16] = {};
+    GetWindowTextW(window, text, 16);
+    EXPECT_STREQ(text, L"sent");
+    delete thread;
+    DestroyWindow(window);
+}
+
+TEST(WinThread, WaitGivesUpAfterItsTimeOut) {
+    kernel_handle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    CWinThread* thread = begin_thread(wait_for_event, event.get(), THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
+    ASSERT_NE(thread, nullptr);
+    thread->m_bAutoDelete = FALSE;
+    thread->ResumeThread();
+    DWORD start = GetTickCount();
+    EXPECT_FALSE(wait_for_thread(thread->handle(), 200));
+    DWORD elapsed = GetTickCount() - start;
+    EXPECT_GE(elapsed, 150u);
+    EXPECT_LT(elapsed, 1000u);
+    SetEvent(event.get());
+    EXPECT_TRUE(wait_for_thread(thread->handle(), 5000));
+    delete thread;
+}
