@@ -1,0 +1,97 @@
+#include "data_control.h"
+
+#include "file_information.h"
+#include "path_util.h"
+#include "platform.h"
+
+#include <utility>
+
+namespace {
+
+// The download folder and the medium's folder both hold "ovn6setup".
+constexpr wchar_t temporary_setup64[] = L"%temp%\\ovn6setup\\setup64.exe";
+constexpr wchar_t temporary_setup32[] = L"%temp%\\ovn6setup\\setup32.exe";
+// Appended to the launcher's folder, which ends with a backslash; the
+// doubled backslash goes in normalize_path.
+constexpr wchar_t beside_setup64[] = L"\\ovn6setup\\setup64.exe";
+constexpr wchar_t beside_setup32[] = L"\\ovn6setup\\setup32.exe";
+constexpr wchar_t beside_manual[] = L"\\ovn6setup\\ovn6manual.pdf";
+
+constexpr DWORD module_path_capacity = MAX_PATH;
+
+std::wstring own_folder() {
+    wchar_t path[module_path_capacity + 1] = {};
+    ::GetModuleFileNameW(nullptr, path, module_path_capacity);
+    return directory_of(path);
+}
+
+bool stopped(const stop_flag* stop) { return stop == nullptr || *stop != 0; }
+
+// Empty when the digest cannot be made.
+std::wstring digest_of(const std::wstring& path) {
+    file_information info;
+    info.collect(path);  // only the digest matters here
+    return info.get_md5();
+}
+
+}  // namespace
+
+CDataControl::CDataControl() : CDataControl(own_folder(), is_64bit_windows()) {}
+
+CDataControl::CDataControl(std::wstring launcher_folder, bool windows_64bit)
+    : launcher_folder_(std::move(launcher_folder)), windows_64bit_(windows_64bit) {}
+
+void CDataControl::reset_install_part() { data_.install = InstallPart(); }
+
+void CDataControl::reset_manual_part() { data_.manual = ManualPart(); }
+
+std::wstring CDataControl::temporary_setup_path() const {
+    return normalize_path(windows_64bit_ ? temporary_setup64 : temporary_setup32);
+}
+
+std::wstring CDataControl::beside_launcher_setup_path() const {
+    return normalize_path(launcher_folder_ + (windows_64bit_ ? beside_setup64 : beside_setup32));
+}
+
+void CDataControl::find_existing_setup(const stop_flag* stop) {
+    if (stopped(stop)) return;
+    InstallPart& part = data_.install;
+    part.setup_kind = setup_kind_none;
+
+    // A download from an earlier run wins over the medium's setup.
+    std::wstring candidate = temporary_setup_path();
+    if (file_exists(candidate)) {
+        part.setup_kind = setup_kind_temporary;
+    } else {
+        candidate = beside_launcher_setup_path();
+        if (!file_exists(candidate)) return;
+        part.setup_kind = setup_kind_beside_launcher;
+    }
+    part.setup_path = candidate;
+    part.setup_digest = digest_of(candidate);
+}
+
+void CDataControl::prepare_download_path(const stop_flag* stop) {
+    if (stopped(stop)) return;
+    // The download creates the folder itself.
+    data_.install.download_path = temporary_setup_path();
+}
+
+void CDataControl::inspect_downloaded_setup(const stop_flag* stop) {
+    if (stopped(stop)) return;
+    InstallPart& part = data_.install;
+    part.download_digest.clear();
+    if (part.download_path.empty() || !file_exists(part.download_path)) return;
+    part.download_digest = digest_of(part.download_path);
+}
+
+void CDataControl::find_local_manual(const stop_flag* stop) {
+    if (stopped(stop)) return;
+    ManualPart& part = data_.manual;
+    part.manual_found = false;
+    std::wstring path = normalize_path(launcher_folder_ + beside_manual);
+    if (!file_exists(path)) return;
+    part.manual_found = true;
+    part.manual_path = path;
+    part.manual_digest = digest_of(path);
+}
