@@ -1,0 +1,22 @@
+#include "staged_download.h"
+
+namespace {
+// Appended to the final name: same folder, so the move is a rename.
+constexpr wchar_t staging_suffix[] = L".download";
+}
+
+std::wstring staging_path_of(const std::wstring& final_path) {
+    if (final_path.empty()) return std::wstring();
+    return final_path + staging_suffix;
+}
+
+DWORD commit_staged(const std::wstring& staging_path, const std::wstring& final_path) {
+    if (staging_path.empty() || final_path.empty()) return ERROR_INVALID_PARAMETER;
+    if (::MoveFileExW(staging_path.c_str(), final_path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return 0;
+    return ::GetLastError();
+}
+
+void discard_staged(const std::wstring& staging_path) {
+    if (!staging_path.empty()) ::DeleteFileW(staging_path.c_str());
+}

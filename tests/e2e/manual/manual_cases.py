@@ -1,0 +1,173 @@
+"""The manual run and the reader button end to end, one case per invocation
+(--case): which manual opens and when message 112 asks, a second guide
+press during a run, a manual run beside an install run, and the reader
+page with its message 111."""
+
+import os
+import subprocess
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "install"))
+
+from flow_args import arguments  # noqa: E402
+from flow_session import (ID_GUIDE, ID_OK, ID_READER, IDNO, IDOK, IDYES, LIST_PATH, MANUAL_PAGE,  # noqa: E402
+                          READER_PAGE_PATH, SUPPORT_PAGE_PATH, FlowSession, md5, poll)
+
+# How long a test watches for something that must not happen.
+QUIET_S = 4
+
+
+def manual_line(digest):
+    return "both manual %s %s" % (digest, MANUAL_PAGE)
+
+
+def list_with_manual(s, digest):
+    # The list needs an installer entry to count as usable.
+    return [s.setup_line(md5(b"installer")), manual_line(digest)]
+
+
+def opened_manual(s):
+    return [line.lower() for line in s.shell_opened()] == [s.manual_windows_path.lower()]
+
+
+def matching_manual_opens_local(s):
+    digest = s.put_manual()
+    s.serve(list_with_manual(s, digest))
+    s.start()
+    s.click(ID_GUIDE)
+    s.wait_run_end(s.shell_opened)
+    s.failures.check(opened_manual(s), "the local manual opened: %r" % s.shell_opened())
+
+
+def differing_manual_asks(s):
+    s.put_manual()
+    s.serve(list_with_manual(s, md5(b"a newer manual")))
+    s.start()
+    s.click(ID_GUIDE)
+    s.expect_box(112, IDYES)
+    s.wait_run_end(s.shell_opened)
+    s.failures.equal([MANUAL_PAGE], s.shell_opened(), "Yes opens the latest manual's page")
+    os.remove(s.shell_log)
+    s.click(ID_GUIDE)
+    s.expect_box(112, IDNO)
+    s.wait_run_end(s.shell_opened)
+    s.failures.check(opened_manual(s), "No opens the local manual: %r" % s.shell_opened())
+
+
+def no_manual_no_list_offers_support_page(s):
+    s.serve(None)
+    s.start()
+    s.click(ID_GUIDE)
+    s.expect_box(112, IDYES)
+    s.wait_run_end(s.shell_opened)
+    pages = s.shell_opened()
+    s.failures.check(len(pages) == 1 and pages[0].startswith("http://") and pages[0].endswith(SUPPORT_PAGE_PATH),
+                     "Yes opens the support page: %r" % pages)
+    os.remove(s.shell_log)
+    s.click(ID_GUIDE)
+    s.expect_box(112, IDNO)
+    s.wait_idle()
+    time.sleep(1)
+    s.failures.equal([], s.shell_opened(), "No without a manual opens nothing")
+
+
+def server_down_opens_local_manual(s):
+    s.put_manual()  # and nothing listens on the list file's port
+    s.start()
+    s.click(ID_GUIDE)
+    s.wait_run_end(s.shell_opened)
+    s.failures.check(opened_manual(s), "the local manual opened: %r" % s.shell_opened())
+
+
+def guide_again_during_run_starts_nothing(s):
+    s.put_manual()
+    s.serve(list_with_manual(s, md5(b"a newer manual")), gates=[LIST_PATH])
+    s.start()
+    s.click(ID_GUIDE)
+    s.failures.check(s.wait_arrived(LIST_PATH), "list file asked for")
+    s.failures.check(not s.controls()[ID_GUIDE]["enabled"], "guide disabled during the run")
+    s.post_command(ID_GUIDE)  # past the disabled button
+    s.check_close_refused()
+    time.sleep(1)
+    s.open_gate(LIST_PATH)
+    s.expect_box(112, IDYES)
+    s.wait_run_end(s.shell_opened)
+    time.sleep(1)
+    s.failures.equal([LIST_PATH], s.requests(), "requests (one run)")
+    s.failures.equal([], s.message_boxes(), "message boxes")
+    s.failures.equal([MANUAL_PAGE], s.shell_opened(), "pages opened")
+
+
+def guide_during_install_runs_in_parallel(s):
+    s.put_manual()
+    s.serve(None)
+    s.start()
+    s.click(ID_OK)
+    box = s.wait_box(105)  # the install run waits on its message
+    s.click(ID_GUIDE)
+    s.failures.check(poll(s.shell_opened, 30), "the manual run opened something meanwhile")
+    s.failures.check(opened_manual(s), "the local manual opened: %r" % s.shell_opened())
+    s.failures.check(poll(lambda: s.controls()[ID_GUIDE]["enabled"], 10), "guide enabled after its run")
+    s.failures.check(not s.controls()[ID_OK]["enabled"], "Install still disabled")
+    s.answer(box, IDOK)
+    s.wait_idle()
+
+
+def reader_opens_page_then_tells(s):
+    s.start()
+    s.click(ID_READER)
+    box = s.wait_box(111)
+    pages = s.shell_opened()
+    s.failures.check(len(pages) == 1 and pages[0].startswith("http://") and pages[0].endswith(READER_PAGE_PATH),
+                     "the reader page opened before message 111: %r" % pages)
+    s.answer(box, IDOK)
+    s.wait_idle()
+
+
+def reader_shell_failure_shows_nothing(s):
+    # Web pages go to a program that does not exist while this case runs.
+    broken = tempfile.NamedTemporaryFile("w", suffix=".reg", delete=False, encoding="ascii")
+    broken.write('REGEDIT4\n\n[HKEY_CLASSES_ROOT\\http\\shell\\open\\command]\n'
+                 '@="\\"Z:\\\\nonexistent\\\\no-browser.exe\\" \\"%1\\""\n')
+    broken.close()
+    try:
+        regedit(s, broken.name)
+        s.start()
+        s.click(ID_READER)
+        time.sleep(QUIET_S)
+        s.failures.equal([], s.message_boxes(), "message boxes")
+        s.failures.equal([], s.shell_opened(), "pages opened")
+        s.wait_idle()
+    finally:
+        regedit(s, s.args.recorder_reg)
+        os.remove(broken.name)
+
+
+def regedit(s, reg_file):
+    windows = "Z:" + os.path.abspath(reg_file).replace("/", "\\")
+    subprocess.run([s.args.emulator, "regedit", "/S", windows], stdin=subprocess.DEVNULL,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120, check=True)
+
+
+CASES = {f.__name__: f for f in [
+    matching_manual_opens_local, differing_manual_asks, no_manual_no_list_offers_support_page,
+    server_down_opens_local_manual, guide_again_during_run_starts_nothing, guide_during_install_runs_in_parallel,
+    reader_opens_page_then_tells, reader_shell_failure_shows_nothing]}
+
+
+def main():
+    args = arguments(__doc__, CASES)
+    session = FlowSession(args, "manual_" + args.case)
+    try:
+        CASES[args.case](session)
+        if session.pid and not session.failures.messages:
+            session.close()
+    finally:
+        status = session.finish()
+    return status
+
+
+if __name__ == "__main__":
+    sys.exit(main())
