@@ -1,0 +1,124 @@
+"""The release command builds the i686 launcher and lays out exactly the
+medium the launcher expects (the launcher beside ovn6setup/ with the two
+setup programs and the manual, byte for byte the files it was given),
+and the list file to publish, written and checked by the list tool, with
+the digests of those files. The medium is left in --release-dir for the
+launcher runs of listtool_cases.py."""
+
+import argparse
+import hashlib
+import os
+import shutil
+import struct
+import subprocess
+import sys
+
+VERSION = "6.0.21.4"
+# The build of a fresh tree takes minutes on this machine.
+RELEASE_TIMEOUT_S = 1500
+I386_MACHINE = 0x14C
+GUI_SUBSYSTEM = 2
+MEDIUM_FILES = {"ovn6launcher.exe", "ovn6setup/setup32.exe", "ovn6setup/setup64.exe", "ovn6setup/ovn6manual.pdf"}
+PUBLISH_FILES = {"installer6.lt", "setup32.exe", "setup64.exe"}
+
+
+class Checks:
+    def __init__(self):
+        self.failed = 0
+
+    def check(self, condition, what):
+        print("%s %s" % ("ok  " if condition else "FAIL", what), flush=True)
+        if not condition:
+            self.failed += 1
+        return condition
+
+
+def files_under(folder):
+    found = set()
+    for base, _, names in os.walk(folder):
+        for name in names:
+            found.add(os.path.relpath(os.path.join(base, name), folder).replace(os.sep, "/"))
+    return found
+
+
+def read(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
+def pe_machine_and_subsystem(path):
+    data = read(path)
+    header = struct.unpack_from("<I", data, 0x3C)[0]
+    if data[:2] != b"MZ" or data[header:header + 4] != b"PE\0\0":
+        return None, None
+    machine = struct.unpack_from("<H", data, header + 4)[0]
+    subsystem = struct.unpack_from("<H", data, header + 24 + 68)[0]
+    return machine, subsystem
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("--source", required=True)
+    parser.add_argument("--standin", required=True, help="ovn_standin_setup.exe, used as the setup programs")
+    parser.add_argument("--release-dir", required=True, help="where the release is made")
+    parser.add_argument("--build-root", required=True, help="the release command's build folders")
+    parser.add_argument("--list-port", type=int, required=True)
+    args = parser.parse_args()
+    checks = Checks()
+
+    inputs = args.release_dir + "-inputs"
+    shutil.rmtree(args.release_dir, ignore_errors=True)
+    shutil.rmtree(inputs, ignore_errors=True)
+    os.makedirs(inputs)
+    standin = read(args.standin)
+    given = {
+        "setup32": standin + b"\0ovn-test-tag:release 32-bit",
+        "setup64": standin + b"\0ovn-test-tag:release 64-bit",
+        "manual": b"%PDF-1.4\n% the released manual\n%%EOF\n",
+    }
+    paths = {}
+    for key, data in given.items():
+        paths[key] = os.path.join(inputs, key + (".pdf" if key == "manual" else ".exe"))
+        with open(paths[key], "wb") as f:
+            f.write(data)
+    base_url = "http://127.0.0.1:%d/ovn6/%s" % (args.list_port, VERSION)
+    manual_page = "http://127.0.0.1:%d/ovn6/manual.html" % args.list_port
+
+    log = args.release_dir + ".log"
+    command = ["bash", os.path.join(args.source, "tools", "release.sh"), args.release_dir,
+               "--version", VERSION, "--setup32", paths["setup32"], "--setup64", paths["setup64"],
+               "--manual", paths["manual"], "--base-url", base_url, "--manual-page", manual_page,
+               "--list-host", "127.0.0.1", "--list-port", str(args.list_port), "--build-root", args.build_root]
+    with open(log, "wb") as out:
+        status = subprocess.call(command, stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.STDOUT,
+                                 timeout=RELEASE_TIMEOUT_S)
+    if not checks.check(status == 0, "the release command succeeds (exit %d)" % status):
+        print(read(log).decode("utf-8", "replace")[-4000:])
+        return 1
+
+    medium = os.path.join(args.release_dir, "medium")
+    checks.check(files_under(medium) == MEDIUM_FILES, "the medium holds exactly %s: %s"
+                 % (sorted(MEDIUM_FILES), sorted(files_under(medium))))
+    for key, name in (("setup32", "setup32.exe"), ("setup64", "setup64.exe"), ("manual", "ovn6manual.pdf")):
+        checks.check(read(os.path.join(medium, "ovn6setup", name)) == given[key], "ovn6setup/%s is the file given" % name)
+    machine, subsystem = pe_machine_and_subsystem(os.path.join(medium, "ovn6launcher.exe"))
+    checks.check(machine == I386_MACHINE and subsystem == GUI_SUBSYSTEM,
+                 "the launcher is a 32-bit Windows GUI program (machine 0x%x, subsystem %s)" % (machine or 0, subsystem))
+
+    publish = os.path.join(args.release_dir, "publish")
+    checks.check(files_under(publish) == PUBLISH_FILES, "publish/ holds %s" % sorted(PUBLISH_FILES))
+    checks.check(read(os.path.join(publish, "setup64.exe")) == given["setup64"], "publish/setup64.exe is the file given")
+    digest = {key: hashlib.md5(data).hexdigest() for key, data in given.items()}
+    expected = ["32bit %s %s %s/setup32.exe" % (VERSION, digest["setup32"], base_url),
+                "64bit %s %s %s/setup64.exe" % (VERSION, digest["setup64"], base_url),
+                "both manual %s %s" % (digest["manual"], manual_page)]
+    lines = read(os.path.join(publish, "installer6.lt")).decode("ascii").split("\r\n")
+    checks.check(lines[1:] == expected + [""], "the list names the given files by their digests: %r" % lines)
+    checks.check("0 warnings; both machine types get a usable entry" in read(log).decode("utf-8", "replace"),
+                 "the release command checked the list")
+    print("%d check(s) failed" % checks.failed if checks.failed else "all checks passed")
+    return 1 if checks.failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
