@@ -16,7 +16,7 @@ namespace {
 constexpr wchar_t support_host[] = L"www.milbek.co.jp";
 constexpr wchar_t support_path[] = L"/cs/";
 // The PDF reader vendor's download site.
-constexpr wchar_t reader_host[] = L"get.pdfreader.example";
+constexpr wchar_t reader_host[] = L"www.adobe.com";
 constexpr wchar_t reader_path[] = L"/products/acrobat/readstep2.html";
 
 constexpr INT_PTR last_failing_result = 32;

@@ -15,7 +15,7 @@
 namespace {
 
 const std::wstring support_page = L"http://www.milbek.co.jp/cs/";
-const std::wstring reader_page = L"http://get.pdfreader.example/products/acrobat/readstep2.html";
+const std::wstring reader_page = L"http://www.adobe.com/products/acrobat/readstep2.html";
 
 constexpr DWORD recorder_wait_ms = 10000;
 constexpr DWORD box_wait_ms = 10000;
