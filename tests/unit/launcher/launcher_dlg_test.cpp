@@ -58,6 +58,25 @@ UINT obedient_worker(LPVOID param) {
     return 0;
 }
 
+// Waits for its stop request, then notes whether the progress window it
+// drives is still there.
+std::atomic<int> progress_alive_at_stop{-1};
+UINT progress_watching_install(LPVOID param) {
+    auto* dialog = static_cast<CLauncherDlg*>(param);
+    ++install_runs;
+    while (!dialog->install_stop) Sleep(10);
+    CEasyProgress* progress = dialog->progress();
+    progress_alive_at_stop = progress && progress->m_hWnd && IsWindow(progress->m_hWnd);
+    return 0;
+}
+
+// Presses Install without a launcher window.
+class install_pressing_dialog : public CLauncherDlg {
+public:
+    using CLauncherDlg::CLauncherDlg;
+    void press_install() { OnOK(); }
+};
+
 template <typename Condition>
 bool wait_until(Condition condition, DWORD timeout_ms = 5000) {
     for (DWORD waited = 0; waited < timeout_ms; waited += 10) {
@@ -142,16 +161,21 @@ TEST_F(LauncherDialog, CloseDoesNothingWhileAWorkerRunsAndEndsTheLauncherOtherwi
     CLauncherDlg dialog(blocking_install, blocking_manual);
     bool open_during_install = false, open_during_manual = false;
     int runs_after_second_install = 0;
+    bool progress_kept = false;
     INT_PTR result = run(dialog, [&](HWND window) {
         click(window, IDOK);
         ASSERT_TRUE(wait_until([] { return install_runs == 1; }));
         try_every_close(window);
         open_during_install = IsWindow(window);
 
-        // A second Install during the run starts nothing.
+        // A second Install during the run starts nothing and leaves the
+        // progress window that the run uses in place.
+        HWND first_progress = dialog.progress() ? dialog.progress()->m_hWnd : nullptr;
         click(window, IDOK);
         Sleep(300);
         runs_after_second_install = install_runs;
+        progress_kept = first_progress && IsWindow(first_progress) && dialog.progress() &&
+                        dialog.progress()->m_hWnd == first_progress;
 
         // The guide runs beside the install run.
         click(window, IDC_GUIDE);
@@ -168,6 +192,7 @@ TEST_F(LauncherDialog, CloseDoesNothingWhileAWorkerRunsAndEndsTheLauncherOtherwi
     EXPECT_TRUE(open_during_install);
     EXPECT_TRUE(open_during_manual);
     EXPECT_EQ(runs_after_second_install, 1);
+    EXPECT_TRUE(progress_kept);
     EXPECT_EQ(manual_runs, 1);
     EXPECT_EQ(result, IDCANCEL);
 }
@@ -243,4 +268,14 @@ TEST_F(LauncherDialog, StopReportsWhetherTheWorkerEnded) {
     EXPECT_EQ(dialog.install_stop, 0);
     ASSERT_TRUE(wait_until([] { return install_runs == 2; }));
     SetEvent(install_release);
+}
+
+TEST_F(LauncherDialog, DestroyingLeavesTheProgressWindowUntilTheInstallWorkerHasEnded) {
+    progress_alive_at_stop = -1;
+    auto* dialog = new install_pressing_dialog(progress_watching_install, blocking_manual);
+    dialog->press_install();
+    ASSERT_TRUE(wait_until([] { return install_runs == 1; }));
+    ASSERT_NE(dialog->progress(), nullptr);
+    delete dialog;
+    EXPECT_EQ(progress_alive_at_stop, 1);
 }
