@@ -141,3 +141,14 @@ TEST_F(DownloadFileTest, EnsureDirectoryRecognisesExistingFolders) {
     // A missing drive root cannot be created.
     EXPECT_FALSE(downloader.EnsureDirectory(L"Q:\\missing\\file.bin"));
 }
+
+// A list entry whose address does not split still goes out, with no host,
+// and fails without leaving a file behind.
+TEST_F(DownloadFileTest, AddressThatDoesNotSplitFailsWithoutWriting) {
+    scoped_detail_log log;
+    const std::wstring destination = folder_ + L"unsplit.exe";
+    CInstallerDownloader downloader;
+    EXPECT_FALSE(downloader.DownloadFile(L"setup64.exe", nullptr, destination));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(destination.c_str()));
+    EXPECT_NE(std::string::npos, log.text().find("get_data_by_wininet DownloadFile setup64.exe \x81\xcb "));
+}
