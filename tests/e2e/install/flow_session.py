@@ -401,3 +401,18 @@ class FlowSession:
             return 1
         print("all checks passed")
         return 0
+
+
+def run_case(description, cases, name_prefix):
+    """Runs the one case named on the command line in a session of its own
+    and returns the process's exit status."""
+    from flow_args import arguments
+    args = arguments(description, cases)
+    session = FlowSession(args, name_prefix + args.case)
+    try:
+        cases[args.case](session)
+        if session.pid and not session.failures.messages:
+            session.close()
+    finally:
+        status = session.finish()
+    return status

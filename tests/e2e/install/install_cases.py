@@ -6,9 +6,8 @@ import os
 import sys
 import time
 
-from flow_args import arguments
 from flow_session import (ID_OK, IDNO, IDOK, IDYES, LIST_PATH, RELEASE_PAGE, SETUP_URL_PATH, TEXT,
-                          FlowSession, md5, poll)
+                          md5, poll, run_case)
 
 # Longer than the launcher's 5000 ms wait for a setup.
 LONG_SETUP_MS = 8000
@@ -281,15 +280,7 @@ CASES = {f.__name__: f for f in [
 
 
 def main():
-    args = arguments(__doc__, CASES)
-    session = FlowSession(args, "install_" + args.case)
-    try:
-        CASES[args.case](session)
-        if session.pid and not session.failures.messages:
-            session.close()
-    finally:
-        status = session.finish()
-    return status
+    return run_case(__doc__, CASES, "install_")
 
 
 if __name__ == "__main__":

@@ -11,9 +11,8 @@ import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "install"))
 
-from flow_args import arguments  # noqa: E402
 from flow_session import (ID_GUIDE, ID_OK, ID_READER, IDNO, IDOK, IDYES, LIST_PATH, MANUAL_PAGE,  # noqa: E402
-                          READER_PAGE_PATH, SUPPORT_PAGE_PATH, FlowSession, md5, poll)
+                          READER_PAGE_PATH, SUPPORT_PAGE_PATH, md5, poll, run_case)
 
 # How long a test watches for something that must not happen.
 QUIET_S = 4
@@ -158,15 +157,7 @@ CASES = {f.__name__: f for f in [
 
 
 def main():
-    args = arguments(__doc__, CASES)
-    session = FlowSession(args, "manual_" + args.case)
-    try:
-        CASES[args.case](session)
-        if session.pid and not session.failures.messages:
-            session.close()
-    finally:
-        status = session.finish()
-    return status
+    return run_case(__doc__, CASES, "manual_")
 
 
 if __name__ == "__main__":
