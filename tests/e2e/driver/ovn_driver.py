@@ -10,6 +10,10 @@ import tempfile
 # command's own time-out.
 CALL_OVERHEAD_S = 60
 
+# Commands that only look: one whose driver process ended without a word
+# (Wine failed to start it, not the driver answering) is run once more.
+QUERIES = {"find-windows", "info", "wait-window", "wait-msgbox", "wait-gone", "wait-exit", "shield-icon"}
+
 
 def windows_path(unix_path):
     """The path as a Wine program sees it (drive Z: is the Unix root)."""
@@ -36,11 +40,15 @@ class Driver:
         # The answer goes through a file, not a pipe: a program that the
         # driver starts inherits the driver's Unix output and would hold a
         # pipe open for as long as it runs.
-        with tempfile.TemporaryFile() as out:
-            done = subprocess.run(args, stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.DEVNULL,
-                                  timeout=timeout_ms / 1000 + CALL_OVERHEAD_S)
-            out.seek(0)
-            text = out.read().decode("utf-8", "replace").strip()
+        attempts = 2 if command in QUERIES else 1
+        for _ in range(attempts):
+            with tempfile.TemporaryFile() as out:
+                done = subprocess.run(args, stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.DEVNULL,
+                                      timeout=timeout_ms / 1000 + CALL_OVERHEAD_S)
+                out.seek(0)
+                text = out.read().decode("utf-8", "replace").strip()
+            if done.returncode == 0 or text:
+                break
         answer = json.loads(text) if text else None
         if check and done.returncode != 0:
             raise DriverError("%s %s failed (%d): %s" % (command, options, done.returncode, text))
