@@ -28,8 +28,8 @@ static BOOL CALLBACK find_dialog(HWND window, LPARAM context) {
 int wmain(int argc, wchar_t** argv) {
     if (argc < 4) return 2;
     const DWORD timeout = static_cast<DWORD>(_wtoi(argv[3]));
-    const ULONGLONG deadline = GetTickCount64() + timeout;
-    while (GetTickCount64() < deadline) {
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < timeout) {
         search found;
         EnumWindows(find_dialog, reinterpret_cast<LPARAM>(&found));
         if (found.dialog) {
