@@ -17,7 +17,7 @@ for arch in i686 x86_64; do
   [ "$arch" = x86_64 ] && list_server=(-DOVN_LIST_HOST=127.0.0.1 -DOVN_LIST_PORT=28680)
   cmake -S "$root" -B "$build/$arch" \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-$arch.cmake" \
-    -DCMAKE_BUILD_TYPE=Release -DOVN_BUILD_TESTS=$tests "${list_server[@]}" >/dev/null
+    -DCMAKE_BUILD_TYPE=Release -DOVN_BUILD_TESTS=$tests -DOVN_WERROR=ON "${list_server[@]}" >/dev/null
   cmake --build "$build/$arch" -j "$jobs"
 done
 
