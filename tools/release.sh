@@ -77,9 +77,7 @@ if [ -e "$out" ] && [ -n "$(ls -A "$out" 2>/dev/null)" ]; then
   fail "$out exists and is not empty; give a new folder"
 fi
 
-bash "$root/tools/setup-machine.sh"
-
-# The signing material is checked before anything is built.
+# The signing material is checked before anything is installed or built.
 signing=
 if [ -n "$sign_cert$sign_key" ]; then
   [ -n "$sign_cert" ] && [ -n "$sign_key" ] || fail "--sign-cert and --sign-key go together"
@@ -94,6 +92,11 @@ if [ -n "$signing" ]; then
   for file in "$sign_cert" "$sign_key" "$sign_pkcs12" "$sign_pass_file" "$sign_ca"; do
     [ -z "$file" ] || [ -f "$file" ] || fail "no such file: $file"
   done
+fi
+
+bash "$root/tools/setup-machine.sh"
+
+if [ -n "$signing" ]; then
   signer_pem="$(mktemp)"
   trap 'rm -f "$signer_pem"' EXIT
   if [ "$signing" = pem ]; then
@@ -112,7 +115,7 @@ if [ -n "$signing" ]; then
   fi
   # Verification requires the signature to name exactly this certificate.
   signer_hash="$(openssl x509 -in "$signer_pem" -outform DER | sha256sum | cut -c1-64)"
-  [ -n "$timestamp_url" ] && sign_with+=(-ts "$timestamp_url")
+  if [ -n "$timestamp_url" ]; then sign_with+=(-ts "$timestamp_url"); fi
 fi
 
 # The list server is compiled into the launcher. Without the options the
