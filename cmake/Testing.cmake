@@ -16,10 +16,13 @@ set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(${OVN_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
 
-# ovn_add_unit_test(NAME SOURCES a.cpp b.cpp LIBS ovn_support [PROPERTIES ...])
-# One gtest program; its tests are found by CTest at test time.
+# ovn_add_unit_test(NAME SOURCES a.cpp b.cpp LIBS ovn_support
+#                   [RESOURCE_LOCK lock...] [PROPERTIES name value ...])
+# One gtest program; its tests are found by CTest at test time. Property
+# values must be single words: gtest_discover_tests flattens lists, so the
+# resource locks, the one list-valued property, are set apart.
 function(ovn_add_unit_test name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;PROPERTIES" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;PROPERTIES;RESOURCE_LOCK" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/unit)
@@ -28,5 +31,15 @@ function(ovn_add_unit_test name)
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 120
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
+    TEST_LIST ${name}_TESTS
     PROPERTIES ${ARG_PROPERTIES})
+  if(ARG_RESOURCE_LOCK)
+    # Included by CTest after the discovered tests, which it names.
+    set(script ${CMAKE_CURRENT_BINARY_DIR}/${name}_locks.cmake)
+    file(WRITE ${script}
+      "if(DEFINED ${name}_TESTS)\n"
+      "  set_tests_properties(\${${name}_TESTS} PROPERTIES RESOURCE_LOCK \"${ARG_RESOURCE_LOCK}\")\n"
+      "endif()\n")
+    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${script})
+  endif()
 endfunction()

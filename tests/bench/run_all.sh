@@ -2,8 +2,10 @@
 # Runs every benchmark of the project on this machine and prints each
 # ratio with its target:
 #   MD5        md5_file under Wine against md5sum         (md5_bench.sh)
-#   download   get_data_by_wininet under Wine against curl,
-#              with the client's peak memory              (http_bench.sh)
+#   download   get_data_by_wininet under Wine against a raw
+#              WinINet loop with the same 1023-byte reads,
+#              one with 64 KiB reads and curl, with the
+#              client's peak memory                       (http_bench.sh)
 #   start      launcher start to visible window against
 #              Wine's own Notepad                         (launcher_start_bench.py)
 # Installs what is missing and builds what it needs into build/bench (or
@@ -19,7 +21,7 @@ bash "$root/tools/setup-machine.sh" || exit 1
 echo "building into $build"
 cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-x86_64.cmake" \
   -DCMAKE_BUILD_TYPE=Release -DOVN_BUILD_TESTS=ON >/dev/null || exit 1
-cmake --build "$build" --target md5_digest http_bench_client ovn6launcher -j "$(nproc)" >"$build/bench-build.log" 2>&1 || {
+cmake --build "$build" --target md5_digest http_bench_client wininet_read_loop ovn6launcher -j "$(nproc)" >"$build/bench-build.log" 2>&1 || {
   tail -20 "$build/bench-build.log"; exit 1; }
 
 source "$root/tools/xvfb.sh"
@@ -43,7 +45,7 @@ run() {  # name command...
     echo "$name: the benchmark exited with status $status" | tee -a "$results"
     failed=1
   fi
-  grep -i 'target' "$results.out" | sed "s/^/$name: /" >>"$results"
+  grep -iE 'ratio|target' "$results.out" | sed "s/^/$name: /" >>"$results"
 }
 
 echo "machine: $(lscpu | sed -n 's/^Model name: *//p'), $(nproc) cores," \

@@ -3,8 +3,8 @@
 // command did what it was asked, 1 when it failed or timed out, 2 on a
 // usage error.
 //
-//   wait-window --class C [--title T] [--pid P] [--control ID] [--timeout MS]
-//   find-windows --class C [--pid P] [--all 1]     every match, visible or not
+//   wait-window --class C --pid P [--title T] [--control ID] [--timeout MS]
+//   find-windows --class C --pid P [--all 1]     every match, visible or not
 //   info --hwnd H
 //   click --hwnd H --id N          presses a push button (posted BM_CLICK)
 //   toggle --hwnd H --id N         toggles a check box (sent BM_CLICK)
@@ -267,6 +267,12 @@ static int shield_icon() {
 static int dispatch(const driver_options& options) {
     const std::wstring& command = options.command();
     const DWORD timeout = timeout_of(options);
+    // Window searches look at one process only, never at other tests' windows.
+    const bool searches = command == L"wait-window" || command == L"find-windows" || command == L"wait-msgbox";
+    if (searches && options.number(L"pid") == 0) {
+        print_error("--pid is required");
+        return status_usage;
+    }
     if (command == L"wait-window") return wait_for_window(filter_of(options), timeout);
     if (command == L"find-windows") return find_windows(options);
     if (command == L"info") {

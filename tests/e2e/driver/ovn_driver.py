@@ -54,13 +54,15 @@ class Driver:
             raise DriverError("%s %s failed (%d): %s" % (command, options, done.returncode, text))
         return answer
 
-    # Windows and controls.
-    def wait_window(self, class_name, timeout_ms=30000, **filters):
-        """Waits for a visible top-level window; filters: pid, title, control."""
-        return self.call("wait-window", dict(filters, **{"class": class_name}), timeout_ms=timeout_ms)
+    # Windows and controls. Searches look at one process's windows only:
+    # every test shares the prefix's desktop.
+    def wait_window(self, class_name, pid, timeout_ms=30000, **filters):
+        """Waits for a visible top-level window of process pid; filters: title, control."""
+        options = dict(filters, **{"class": class_name, "pid": pid})
+        return self.call("wait-window", options, timeout_ms=timeout_ms)
 
-    def find_windows(self, class_name, include_hidden=True, **filters):
-        options = dict(filters, **{"class": class_name})
+    def find_windows(self, class_name, pid, include_hidden=True, **filters):
+        options = dict(filters, **{"class": class_name, "pid": pid})
         if include_hidden:
             options["all"] = 1
         return self.call("find-windows", options)

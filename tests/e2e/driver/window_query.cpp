@@ -1,5 +1,7 @@
 #include "window_query.h"
 
+#include "window_search.h"
+
 // A control that does not answer within this time is reported without text.
 static const UINT message_timeout_ms = 2000;
 // The id of a message box's text.
@@ -39,10 +41,9 @@ std::vector<HWND> children_of(HWND parent) {
     return out;
 }
 
+// What the shared search does not decide: titles of other processes'
+// windows are read by message, and controls must be visible.
 static bool matches(HWND window, const window_filter& filter) {
-    if (filter.visible_only && !::IsWindowVisible(window)) return false;
-    if (filter.process_id && process_of(window) != filter.process_id) return false;
-    if (!filter.class_name.empty() && class_of(window) != filter.class_name) return false;
     if (!filter.title.empty() && text_of(window) != filter.title) return false;
     if (filter.required_control) {
         HWND control = ::GetDlgItem(window, filter.required_control);
@@ -52,21 +53,14 @@ static bool matches(HWND window, const window_filter& filter) {
     return true;
 }
 
-struct enum_state {
-    const window_filter* filter;
-    std::vector<HWND>* found;
-};
-
-static BOOL CALLBACK collect(HWND window, LPARAM param) {
-    auto* state = reinterpret_cast<enum_state*>(param);
-    if (matches(window, *state->filter)) state->found->push_back(window);
-    return TRUE;
-}
-
 std::vector<HWND> find_top_level_windows(const window_filter& filter) {
+    window_search::filter of_process;
+    of_process.process_id = filter.process_id;
+    of_process.class_name = filter.class_name.empty() ? nullptr : filter.class_name.c_str();
+    of_process.visible_only = filter.visible_only;
     std::vector<HWND> found;
-    enum_state state{&filter, &found};
-    ::EnumWindows(collect, reinterpret_cast<LPARAM>(&state));
+    for (HWND window : window_search::top_level_windows(of_process))
+        if (matches(window, filter)) found.push_back(window);
     return found;
 }
 

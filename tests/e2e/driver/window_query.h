@@ -9,11 +9,12 @@
 
 #include "json_writer.h"
 
-// Which top-level windows to look for; empty fields match anything.
+// Which top-level windows to look for: always those of one process (every
+// test shares the prefix's desktop); empty fields match anything.
 struct window_filter {
     std::wstring class_name;
     std::wstring title;
-    DWORD process_id = 0;
+    DWORD process_id = 0;  // required: no window matches 0
     bool visible_only = true;
     int required_control = 0;  // a visible child with this id must exist; 0 for none
     bool message_box = false;  // a dialog holding a message text (static 0xFFFF)

@@ -245,7 +245,7 @@ class FlowSession:
         return {c["id"]: c for c in info["controls"]}
 
     def progress_windows(self):
-        return [w for w in self.driver.find_windows("#32770", pid=self.pid)
+        return [w for w in self.driver.find_windows("#32770", self.pid)
                 if "message" not in w and any(c["id"] == 1003 for c in w["controls"])]
 
     def progress_text(self):
@@ -256,7 +256,7 @@ class FlowSession:
         return None
 
     def message_boxes(self):
-        return [w for w in self.driver.find_windows("#32770", include_hidden=False, pid=self.pid)
+        return [w for w in self.driver.find_windows("#32770", self.pid, include_hidden=False)
                 if "message" in w]
 
     def wait_box(self, text_id, timeout_ms=BOX_TIMEOUT_MS, argument=None):

@@ -54,12 +54,11 @@ class Launchers:
         return bool(result and result.get("ended"))
 
     def end_all(self):
-        # Only these tests run launchers in this prefix (they share one
-        # lock), so any launcher window left is one of theirs.
-        for window in self.driver.find_windows(WINDOW_CLASS) or []:
-            self.driver.call("close", {"hwnd": window["hwnd"]}, check=False)
-            if window["pid"] not in self.pids:
-                self.pids.append(window["pid"])
+        # Only the launchers this session started: other tests' windows
+        # share the prefix's desktop.
+        for pid in self.pids:
+            for window in self.driver.find_windows(WINDOW_CLASS, pid) or []:
+                self.driver.call("close", {"hwnd": window["hwnd"]}, check=False)
         for pid in self.pids:
             if not self.wait_end(pid):
                 self.driver.kill(pid)

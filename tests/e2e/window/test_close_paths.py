@@ -18,7 +18,7 @@ def main():
             pid, info = launchers.start(args.launcher)
             driver.send(way, info["hwnd"])
             failures.check(launchers.wait_end(pid), "%s ends the launcher" % way)
-            left = [w for w in driver.find_windows(WINDOW_CLASS) if w["pid"] == pid]
+            left = driver.find_windows(WINDOW_CLASS, pid)
             failures.equal([], left, "windows left after %s" % way)
     finally:
         launchers.end_all()

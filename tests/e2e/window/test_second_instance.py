@@ -59,7 +59,7 @@ def main():
         failures.check(second and second["ended"], "the second launcher ends by itself: %r" % second)
         failures.equal([], second["windows"] if second else None, "windows of the second launcher")
 
-        windows = driver.find_windows(WINDOW_CLASS)
+        windows = driver.find_windows(WINDOW_CLASS, first_pid)
         failures.equal([first["hwnd"]], [w["hwnd"] for w in windows], "launcher windows while both ran")
 
         lines = log_lines(folder)

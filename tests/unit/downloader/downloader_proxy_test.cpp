@@ -14,6 +14,7 @@
 #include "installer_downloader.h"
 #include "downloader/list_server.h"
 #include "win_handle.h"
+#include "window_search.h"
 
 // A hidden owner window for the platform's password dialog, with a message
 // pump of its own while a request blocks the test's thread.
@@ -32,6 +33,9 @@ private:
     HWND window_;
 };
 
+// The user name edit of the platform's password dialog.
+constexpr int password_user_edit_id = 1027;
+
 // Reports (and cancels) any password dialog of this process while alive.
 class dialog_watch {
 public:
@@ -45,10 +49,11 @@ public:
 private:
     void run() {
         while (!stop_) {
-            HWND dialog = FindWindowW(L"#32770", nullptr);
-            DWORD process = 0;
-            if (dialog) GetWindowThreadProcessId(dialog, &process);
-            if (dialog && process == GetCurrentProcessId() && GetDlgItem(dialog, 1027)) {
+            window_search::filter password_dialog;
+            password_dialog.process_id = GetCurrentProcessId();
+            password_dialog.class_name = L"#32770";
+            password_dialog.required_control = password_user_edit_id;
+            for (HWND dialog : window_search::top_level_windows(password_dialog)) {
                 seen_ = true;
                 PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
             }
@@ -70,8 +75,10 @@ static std::wstring driver_path() {
 }
 
 static kernel_handle start_driver(const std::string& user, const std::string& password) {
+    // The driver answers only dialogs of this process.
     std::wstring command = L"\"" + driver_path() + L"\" " + std::wstring(user.begin(), user.end()) + L" " +
-                           std::wstring(password.begin(), password.end()) + L" 20000";
+                           std::wstring(password.begin(), password.end()) + L" 20000 " +
+                           std::to_wstring(GetCurrentProcessId());
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};

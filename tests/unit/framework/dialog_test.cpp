@@ -14,6 +14,7 @@
 #include "dialog.h"
 #include "framework_test_ids.h"
 #include "message_box.h"
+#include "window_search.h"
 
 namespace {
 
@@ -112,7 +113,7 @@ TEST(Dialog, CloseBoxEscapeAndCloseAllArriveAsCancel) {
     std::thread ender([&] {
         for (int i = 0; i < 200 && dialog.cancels < 3; ++i) Sleep(10);
         dialog.cancel_ends = true;
-        HWND window = FindWindowW(nullptr, L"framework test");
+        HWND window = window_search::own_window(nullptr, L"framework test");
         PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
     });
     EXPECT_EQ(dialog.DoModal(), IDCANCEL);
@@ -179,7 +180,7 @@ TEST(ProgramMessage, CaptionIsProgramNameAndTextComesFromStringTable) {
     std::thread shower([&] { result = message_box_by_id(nullptr, IDS_TEST_MESSAGE, MB_OK); });
     HWND box = nullptr;
     for (int i = 0; i < 500 && !box; ++i) {
-        box = FindWindowW(L"#32770", L"framework_test");
+        box = window_search::own_window(L"#32770", L"framework_test");
         if (!box) Sleep(10);
     }
     ASSERT_NE(box, nullptr);

@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <functional>
+#include <string>
 #include <thread>
 
 #include "launcher_dlg.h"
@@ -16,6 +17,7 @@
 #include "resource_text.h"
 #include "win_handle.h"
 #include "window_class.h"
+#include "window_search.h"
 
 namespace {
 
@@ -86,6 +88,45 @@ bool wait_until(Condition condition, DWORD timeout_ms = 5000) {
     return condition();
 }
 
+// A launcher-class window of another process on the shared desktop, like
+// another test's launcher, for as long as the object lives.
+class stray_launcher {
+public:
+    stray_launcher() {
+        wchar_t self[MAX_PATH] = {};
+        GetModuleFileNameW(nullptr, self, MAX_PATH);
+        std::wstring program = self;
+        program = program.substr(0, program.rfind(L'\\') + 1) + L"stray_launcher_window.exe";
+        std::wstring command = L"\"" + program + L"\" " + std::to_wstring(GetCurrentProcessId());
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION started{};
+        // Wine very rarely refuses a start on a busy machine; a second try works.
+        for (int attempt = 0; attempt < 2 && !started.hProcess; ++attempt)
+            CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started);
+        if (!started.hProcess) return;
+        process_.reset(started.hProcess);
+        kernel_handle thread(started.hThread);
+        thread_id_ = started.dwThreadId;
+        window_search::filter its_window;
+        its_window.process_id = started.dwProcessId;
+        its_window.class_name = launcher_window_class;
+        its_window.visible_only = true;
+        shown_ = wait_until([&] { return !window_search::top_level_windows(its_window).empty(); }, 10000);
+    }
+    // Its window goes as the program ends, which takes Wine about two
+    // seconds; nothing waits for that (it ends with this process anyway).
+    ~stray_launcher() {
+        if (process_) PostThreadMessageW(thread_id_, WM_QUIT, 0, 0);
+    }
+    bool shown() const { return shown_; }
+
+private:
+    kernel_handle process_;
+    DWORD thread_id_ = 0;
+    bool shown_ = false;
+};
+
 class LauncherDialog : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -105,10 +146,12 @@ protected:
     // Runs the dialog modally on this thread while `driver` works it from
     // another; the dialog's result, or 0 when the driver had to force it.
     INT_PTR run(CLauncherDlg& dialog, std::function<void(HWND)> driver) {
+        stray_launcher stray;
+        EXPECT_TRUE(stray.shown()) << "the other process's launcher window";
         std::thread worker([&] {
             HWND window = nullptr;
             wait_until([&] {
-                window = FindWindowW(launcher_window_class, nullptr);
+                window = window_search::own_window(launcher_window_class);
                 return window && IsWindowVisible(window);
             });
             Sleep(100);

@@ -3,11 +3,14 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "named_mutex_lock.h"
 #include "window_class.h"
 
 namespace {
-constexpr wchar_t test_mutex[] = L"Local\\OVN6 LAUNCHER LOCK TEST";
+// One name per test process: CTest may run two of these tests at once.
+const std::wstring test_mutex = L"Local\\OVN6 LAUNCHER LOCK TEST " + std::to_wstring(GetCurrentProcessId());
 }
 
 TEST(NamedMutexLock, OnlyTheCreatorHoldsTheLockUntilItUnlocks) {

@@ -93,7 +93,8 @@ TEST_F(SetupRun, FilesTheShellCannotStartGiveALaunchError) {
 }
 
 // What the stand-in received: the exact parameters, the installer's view
-// of them, and the setup's own folder as the working folder.
+// of them, and the setup's own folder as the working folder; and the verb
+// the shell was asked for, "runas" on this system (Windows 7).
 TEST_F(SetupRun, EachSetupGetsItsCommandLineInItsOwnFolder) {
     struct row {
         const char* name;
@@ -119,13 +120,16 @@ TEST_F(SetupRun, EachSetupGetsItsCommandLineInItsOwnFolder) {
 
         CDataControl data(scratch.path() + L"medium\\", true);
         data.install().easy_install = r.easy_install;
-        if (r.setup_kind == setup_kind_none) {
-            data.install().download_path = folder + L"setup64.exe";
-            run_downloaded_setup(data);
-        } else {
-            data.install().setup_kind = r.setup_kind;
-            data.install().setup_path = folder + L"setup64.exe";
-            run_existing_setup(data);
+        {
+            current_folder_scope current(folder);
+            if (r.setup_kind == setup_kind_none) {
+                data.install().download_path = folder + L"setup64.exe";
+                run_downloaded_setup(data);
+            } else {
+                data.install().setup_kind = r.setup_kind;
+                data.install().setup_path = folder + L"setup64.exe";
+                run_existing_setup(data);
+            }
         }
 
         std::vector<standin_run> runs = standin_runs(folder);
@@ -138,6 +142,10 @@ TEST_F(SetupRun, EachSetupGetsItsCommandLineInItsOwnFolder) {
         EXPECT_EQ(run.properties[0], r.property);
         EXPECT_EQ(run.value(L"log_file"), with_log ? L".\\instlog.txt" : L"");
         EXPECT_EQ(file_exists(folder + L"instlog.txt"), with_log);
+
+        std::vector<std::wstring> verbs = shell_verbs(folder);
+        ASSERT_EQ(verbs.size(), 1u);
+        EXPECT_EQ(::lstrcmpiW(verbs[0].c_str(), (L"runas\t" + folder + L"setup64.exe").c_str()), 0) << verbs[0];
     }
 }
 

@@ -19,7 +19,13 @@ TEST(SetupRunBeforeVista, SetupStartsWithTheOpenVerb) {
     scratch_folder scratch;
     const std::wstring folder = scratch.path() + L"temp\\ovn6setup\\";
     ASSERT_TRUE(place_standin(folder + L"setup64.exe", 1223));
-    EXPECT_EQ(run_setup_and_wait(folder + L"setup64.exe", setup_command_line(false, true)), 1223);
+    {
+        current_folder_scope current(folder);
+        EXPECT_EQ(run_setup_and_wait(folder + L"setup64.exe", setup_command_line(false, true)), 1223);
+    }
+    std::vector<std::wstring> verbs = shell_verbs(folder);
+    ASSERT_EQ(verbs.size(), 1u);
+    EXPECT_EQ(::lstrcmpiW(verbs[0].c_str(), (L"open\t" + folder + L"setup64.exe").c_str()), 0) << verbs[0];
 
     std::vector<standin_run> runs = standin_runs(folder);
     ASSERT_EQ(runs.size(), 1u);

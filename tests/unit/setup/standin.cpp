@@ -8,6 +8,7 @@
 namespace {
 
 constexpr wchar_t record_name[] = L"standin-record.txt";
+constexpr wchar_t verb_record_name[] = L"shell-verbs.txt";
 constexpr DWORD end_wait_ms = 5000;
 
 std::wstring wide_from_utf8(const std::string& text) {
@@ -16,6 +17,22 @@ std::wstring wide_from_utf8(const std::string& text) {
     std::wstring result(static_cast<size_t>(size > 0 ? size : 0), L'\0');
     if (size > 0) ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &result[0], size);
     return result;
+}
+
+// The lines of a UTF-8 record file, each without its CR LF.
+std::vector<std::wstring> record_lines(const std::wstring& path) {
+    std::vector<std::wstring> lines;
+    std::string bytes;
+    if (!read_file(path, bytes)) return lines;
+    std::wstring text = wide_from_utf8(bytes);
+    size_t position = 0;
+    while (position < text.size()) {
+        size_t end = text.find(L"\r\n", position);
+        if (end == std::wstring::npos) end = text.size();
+        lines.push_back(text.substr(position, end - position));
+        position = end + 2;
+    }
+    return lines;
 }
 
 }  // namespace
@@ -36,15 +53,7 @@ bool place_standin(const std::wstring& path, unsigned exit_code, unsigned sleep_
 
 std::vector<standin_run> standin_runs(const std::wstring& folder) {
     std::vector<standin_run> runs;
-    std::string bytes;
-    if (!read_file(folder + record_name, bytes)) return runs;
-    std::wstring text = wide_from_utf8(bytes);
-    size_t position = 0;
-    while (position < text.size()) {
-        size_t end = text.find(L"\r\n", position);
-        if (end == std::wstring::npos) end = text.size();
-        std::wstring line = text.substr(position, end - position);
-        position = end + 2;
+    for (const std::wstring& line : record_lines(folder + record_name)) {
         if (line == L"[run]") {
             runs.emplace_back();
             continue;
@@ -77,4 +86,17 @@ void end_standins(const std::wstring& folder) {
         // Waited for, so its folder can be removed next.
         if (::TerminateProcess(process.get(), 1)) ::WaitForSingleObject(process.get(), end_wait_ms);
     }
+}
+
+std::vector<std::wstring> shell_verbs(const std::wstring& folder) { return record_lines(folder + verb_record_name); }
+
+current_folder_scope::current_folder_scope(const std::wstring& folder) {
+    DWORD length = ::GetCurrentDirectoryW(0, nullptr);
+    previous_.resize(length);
+    previous_.resize(length > 0 ? ::GetCurrentDirectoryW(length, &previous_[0]) : 0);
+    ::SetCurrentDirectoryW(folder.c_str());
+}
+
+current_folder_scope::~current_folder_scope() {
+    if (!previous_.empty()) ::SetCurrentDirectoryW(previous_.c_str());
 }

@@ -1,5 +1,6 @@
 // The project's stand-in setup program, placed in a test's folder under a
-// setup program's name, told how to end, and read back.
+// setup program's name, told how to end, and read back; and the verb the
+// shell was asked to start it with.
 #pragma once
 
 #include <windows.h>
@@ -21,3 +22,22 @@ bool place_standin(const std::wstring& path, unsigned exit_code, unsigned sleep_
 std::vector<standin_run> standin_runs(const std::wstring& folder);
 // Ends every stand-in recorded in folder that still runs.
 void end_standins(const std::wstring& folder);
+
+// The shell verbs that programs in folder were started with, as the verb
+// recorder of the setup tests' prefix saw them: "VERB<tab>PROGRAM" per
+// start, oldest first.
+std::vector<std::wstring> shell_verbs(const std::wstring& folder);
+
+// Makes folder the current folder while it lives. Wine's shell shows its
+// handlers, the verb recorder among them, the program as found from the
+// current folder, whatever folder the start names.
+class current_folder_scope {
+public:
+    explicit current_folder_scope(const std::wstring& folder);
+    ~current_folder_scope();
+    current_folder_scope(const current_folder_scope&) = delete;
+    current_folder_scope& operator=(const current_folder_scope&) = delete;
+
+private:
+    std::wstring previous_;
+};

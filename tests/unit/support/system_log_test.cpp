@@ -287,8 +287,9 @@ TEST_F(SystemLog, UnwritableFolderDropsLinesAndNothingElse) {
 
 namespace {
 
-// Starts log_writer.exe (built beside this test).
-kernel_handle start_writer(const std::wstring& folder, const std::string& tag, int count, int padding) {
+// Starts log_writer.exe (built beside this test) with the folder and the
+// further arguments.
+kernel_handle start_writer(const std::wstring& folder, const std::string& arguments) {
     char own[MAX_PATH];
     DWORD length = ::GetModuleFileNameA(nullptr, own, MAX_PATH);
     std::string program(own, length);
@@ -297,8 +298,7 @@ kernel_handle start_writer(const std::wstring& folder, const std::string& tag, i
     // The test folder's name is ASCII. Without its trailing backslash, which
     // would escape the closing quote.
     std::string folder_text(folder.begin(), folder.end() - 1);
-    std::string command = "\"" + program + "\" \"" + folder_text + "\" " + tag + " " + std::to_string(count) + " " +
-                          std::to_string(padding);
+    std::string command = "\"" + program + "\" \"" + folder_text + "\" " + arguments;
     STARTUPINFOA startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process{};
@@ -309,7 +309,38 @@ kernel_handle start_writer(const std::wstring& folder, const std::string& tag, i
     return kernel_handle(process.hProcess);
 }
 
+kernel_handle start_writer(const std::wstring& folder, const std::string& tag, int count, int padding) {
+    return start_writer(folder, tag + " " + std::to_string(count) + " " + std::to_string(padding));
+}
+
 }  // namespace
+
+// Other programs share the log through nothing but the mutex's exact name,
+// and its null DACL lets processes of every user open it. A second process
+// opens it by that name with a writer's rights, checks the DACL and holds
+// the mutex: this log's next line waits until it is released.
+TEST_F(SystemLog, AnotherProcessSharesTheMutexByItsExactName) {
+    set_markers(true, false);
+    my_system_log log;
+    ASSERT_TRUE(log.initialize(folder_, L"Launcher"));
+    kernel_handle holder = start_writer(folder_, "--hold 1000");
+    ASSERT_TRUE(holder);
+    // The holder ends by itself, whether it got the mutex or not.
+    while (read_file(path(L"system.log")).find("held\r\n") == std::string::npos &&
+           ::WaitForSingleObject(holder.get(), 10) == WAIT_TIMEOUT) {
+    }
+    EXPECT_TRUE(log.write_a(log_level_info, "after the holder"));
+
+    ASSERT_EQ(::WaitForSingleObject(holder.get(), 60000), WAIT_OBJECT_0);
+    DWORD code = 0;
+    ASSERT_TRUE(::GetExitCodeProcess(holder.get(), &code));
+    EXPECT_EQ(code, 0u) << "1: no mutex of that name; 2: its DACL is not null; 3: not acquired";
+    std::vector<std::string> lines = current_lines();
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0], "held");
+    EXPECT_EQ(lines[1], "released");
+    EXPECT_NE(lines[2].find("\tLauncher\tafter the holder"), std::string::npos) << lines[2];
+}
 
 TEST_F(SystemLog, TwoProcessesWritingAtOnceKeepEveryLineWhole) {
     set_markers(true, false);
