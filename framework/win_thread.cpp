@@ -61,12 +61,13 @@ CWinThread* begin_thread(thread_proc proc, LPVOID param, int priority, UINT stac
     return thread;
 }
 
-bool wait_for_thread(HANDLE thread, DWORD timeout_ms) {
+bool wait_for_thread(HANDLE thread, DWORD timeout_ms, tick_clock clock) {
     if (!thread) return false;
-    ULONGLONG deadline = ::GetTickCount64() + timeout_ms;
+    const DWORD start = clock();
     for (;;) {
-        ULONGLONG now = ::GetTickCount64();
-        DWORD left = now >= deadline ? 0 : static_cast<DWORD>(deadline - now);
+        // Elapsed time as an unsigned difference stays right across the wrap.
+        const DWORD elapsed = clock() - start;
+        DWORD left = elapsed >= timeout_ms ? 0 : timeout_ms - elapsed;
         DWORD result = ::MsgWaitForMultipleObjects(1, &thread, FALSE, left, QS_SENDMESSAGE);
         if (result == WAIT_OBJECT_0) return true;
         if (result != WAIT_OBJECT_0 + 1) return false;  // time-out or failure

@@ -39,10 +39,15 @@ private:
     DWORD thread_id_ = 0;
 };
 
+// A millisecond clock that wraps to 0 after 2^32 ms (49.7 days), as
+// GetTickCount does on every Windows version the launcher runs on.
+using tick_clock = DWORD(WINAPI*)();
+
 // Waits up to timeout_ms for a thread to end while serving messages that
 // other threads send to this thread's windows, so a worker blocked in such
 // a send cannot hold the wait to its time-out. True when the thread ended.
-bool wait_for_thread(HANDLE thread, DWORD timeout_ms);
+// The clock is a seam for tests.
+bool wait_for_thread(HANDLE thread, DWORD timeout_ms, tick_clock clock = ::GetTickCount);
 
 // A new thread running proc(param). With CREATE_SUSPENDED in flags it
 // waits for ResumeThread. Null, with the last error kept, on failure.

@@ -12,12 +12,14 @@ bash "$root/tools/setup-machine.sh"
 for arch in i686 x86_64; do
   tests=OFF
   [ "$arch" = x86_64 ] && tests=ON
-  # The tested build fetches the installer list file from the test server.
-  list_server=()
-  [ "$arch" = x86_64 ] && list_server=(-DOVN_LIST_HOST=127.0.0.1 -DOVN_LIST_PORT=28680)
+  # The tested build fetches the installer list file from the test server,
+  # and checks the i686 launcher built just before it as it would ship.
+  tested=()
+  [ "$arch" = x86_64 ] && tested=(-DOVN_LIST_HOST=127.0.0.1 -DOVN_LIST_PORT=28680
+                                  -DOVN_SHIPPED_LAUNCHER="$build/i686/launcher/ovn6launcher.exe")
   cmake -S "$root" -B "$build/$arch" \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-$arch.cmake" \
-    -DCMAKE_BUILD_TYPE=Release -DOVN_BUILD_TESTS=$tests "${list_server[@]}" >/dev/null
+    -DCMAKE_BUILD_TYPE=Release -DOVN_BUILD_TESTS=$tests -DOVN_WERROR=ON "${tested[@]}" >/dev/null
   cmake --build "$build/$arch" -j "$jobs"
 done
 

@@ -1,6 +1,5 @@
 #include "progress_font.h"
 
-#include <cstddef>
 #include <cwchar>
 
 #include "platform.h"
@@ -10,8 +9,9 @@ namespace {
 constexpr LONG font_height = 18;
 constexpr LONG font_weight = FW_BOLD;
 constexpr wchar_t font_face[] = L"MS UI Gothic";
-// The record without its last field: the size every Windows version accepts.
-constexpr UINT metrics_size = offsetof(NONCLIENTMETRICSW, iPaddedBorderWidth);
+// The record as Windows XP knows it (the build's API level), the size
+// every Windows version accepts; Vista's longer one fails on XP.
+constexpr UINT metrics_size = sizeof(NONCLIENTMETRICSW);
 
 void set_face(LOGFONTW& font) {
     wcsncpy(font.lfFaceName, font_face, LF_FACESIZE - 1);

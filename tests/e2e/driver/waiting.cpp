@@ -1,10 +1,10 @@
 #include "waiting.h"
 
 bool wait_until(DWORD timeout_ms, const std::function<bool()>& done, DWORD poll_ms) {
-    const ULONGLONG deadline = ::GetTickCount64() + timeout_ms;
+    const DWORD start = ::GetTickCount();
     for (;;) {
         if (done()) return true;
-        if (::GetTickCount64() >= deadline) return false;
+        if (::GetTickCount() - start >= timeout_ms) return false;
         ::Sleep(poll_ms);
     }
 }

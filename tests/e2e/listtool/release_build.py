@@ -2,20 +2,21 @@
 medium the launcher expects (the launcher beside ovn6setup/ with the two
 setup programs and the manual, byte for byte the files it was given),
 and the list file to publish, written and checked by the list tool, with
-the digests of those files. The medium is left in --release-dir for the
-launcher runs of listtool_cases.py."""
+the digests of those files; it prints the size and SHA-256 of every file
+and the MD5 digests the list carries. The medium is left in --release-dir
+for the launcher runs of listtool_cases.py and the build folders in
+--build-root for release_cases.py."""
 
 import argparse
 import hashlib
 import os
 import shutil
 import struct
-import subprocess
 import sys
 
-VERSION = "6.0.21.4"
-# The build of a fresh tree takes minutes on this machine.
-RELEASE_TIMEOUT_S = 1500
+from release_run import VERSION, addresses, files_under, make_inputs, read, reported_files, reported_md5, \
+    run_release
+
 I386_MACHINE = 0x14C
 GUI_SUBSYSTEM = 2
 MEDIUM_FILES = {"ovn6launcher.exe", "ovn6setup/setup32.exe", "ovn6setup/setup64.exe", "ovn6setup/ovn6manual.pdf"}
@@ -31,19 +32,6 @@ class Checks:
         if not condition:
             self.failed += 1
         return condition
-
-
-def files_under(folder):
-    found = set()
-    for base, _, names in os.walk(folder):
-        for name in names:
-            found.add(os.path.relpath(os.path.join(base, name), folder).replace(os.sep, "/"))
-    return found
-
-
-def read(path):
-    with open(path, "rb") as f:
-        return f.read()
 
 
 def pe_machine_and_subsystem(path):
@@ -66,34 +54,13 @@ def main():
     args = parser.parse_args()
     checks = Checks()
 
-    inputs = args.release_dir + "-inputs"
     shutil.rmtree(args.release_dir, ignore_errors=True)
-    shutil.rmtree(inputs, ignore_errors=True)
-    os.makedirs(inputs)
-    standin = read(args.standin)
-    given = {
-        "setup32": standin + b"\0ovn-test-tag:release 32-bit",
-        "setup64": standin + b"\0ovn-test-tag:release 64-bit",
-        "manual": b"%PDF-1.4\n% the released manual\n%%EOF\n",
-    }
-    paths = {}
-    for key, data in given.items():
-        paths[key] = os.path.join(inputs, key + (".pdf" if key == "manual" else ".exe"))
-        with open(paths[key], "wb") as f:
-            f.write(data)
-    base_url = "http://127.0.0.1:%d/ovn6/%s" % (args.list_port, VERSION)
-    manual_page = "http://127.0.0.1:%d/ovn6/manual.html" % args.list_port
-
-    log = args.release_dir + ".log"
-    command = ["bash", os.path.join(args.source, "tools", "release.sh"), args.release_dir,
-               "--version", VERSION, "--setup32", paths["setup32"], "--setup64", paths["setup64"],
-               "--manual", paths["manual"], "--base-url", base_url, "--manual-page", manual_page,
-               "--list-host", "127.0.0.1", "--list-port", str(args.list_port), "--build-root", args.build_root]
-    with open(log, "wb") as out:
-        status = subprocess.call(command, stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.STDOUT,
-                                 timeout=RELEASE_TIMEOUT_S)
+    inputs = make_inputs(args.release_dir + "-inputs", args.standin)
+    given = {key: data for key, (_, data) in inputs.items()}
+    base_url, manual_page = addresses(args.list_port)
+    status, output = run_release(args.source, args.release_dir, inputs, args.list_port, args.build_root)
     if not checks.check(status == 0, "the release command succeeds (exit %d)" % status):
-        print(read(log).decode("utf-8", "replace")[-4000:])
+        print(output[-4000:])
         return 1
 
     medium = os.path.join(args.release_dir, "medium")
@@ -114,8 +81,16 @@ def main():
                 "both manual %s %s" % (digest["manual"], manual_page)]
     lines = read(os.path.join(publish, "installer6.lt")).decode("ascii").split("\r\n")
     checks.check(lines[1:] == expected + [""], "the list names the given files by their digests: %r" % lines)
-    checks.check("0 warnings; both machine types get a usable entry" in read(log).decode("utf-8", "replace"),
-                 "the release command checked the list")
+    checks.check("0 warnings; both machine types get a usable entry" in output, "the release command checked the list")
+    laid_out = {"medium/" + name for name in MEDIUM_FILES} | {"publish/" + name for name in PUBLISH_FILES}
+    actual = {name: (len(data), hashlib.sha256(data).hexdigest())
+              for name, data in ((n, read(os.path.join(args.release_dir, n))) for n in laid_out)}
+    checks.check(reported_files(output) == actual, "it prints the size and SHA-256 of every file: %r"
+                 % reported_files(output))
+    carried = [("32bit", VERSION, digest["setup32"]), ("64bit", VERSION, digest["setup64"]),
+               ("both", "manual", digest["manual"])]
+    checks.check(reported_md5(output) == carried, "it prints the MD5 digests the list carries: %r"
+                 % reported_md5(output))
     print("%d check(s) failed" % checks.failed if checks.failed else "all checks passed")
     return 1 if checks.failed else 0
 

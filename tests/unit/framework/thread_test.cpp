@@ -22,6 +22,31 @@ UINT wait_for_event(LPVOID event) {
     return 0;
 }
 
+// A clock that passes 2^32 ms, back to 0, 20 ms after a test starts it.
+constexpr DWORD ms_before_wrap = 20;
+DWORD clock_offset = 0;
+
+void start_clock_near_wrap() { clock_offset = (0xFFFFFFFFu - ms_before_wrap + 1) - GetTickCount(); }
+
+DWORD WINAPI clock_near_wrap() { return clock_offset + GetTickCount(); }
+
+// Sends to a window of the waiting thread every 50 ms, so the wait reads
+// its clock again on both sides of the wrap, then waits for an event.
+struct sends_then_waits {
+    HWND window;
+    HANDLE event;
+};
+
+UINT send_then_wait(LPVOID param) {
+    auto* job = static_cast<sends_then_waits*>(param);
+    for (int i = 0; i < 8; ++i) {
+        SendMessageW(job->window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"sent"));
+        Sleep(50);
+    }
+    WaitForSingleObject(job->event, INFINITE);
+    return 0;
+}
+
 class watched_thread : public CWinThread {
 public:
     watched_thread(thread_proc proc, LPVOID param, std::atomic<bool>* deleted)
@@ -97,4 +122,28 @@ TEST(WinThread, WaitGivesUpAfterItsTimeOut) {
     SetEvent(event.get());
     EXPECT_TRUE(wait_for_thread(thread->handle(), 5000));
     delete thread;
+}
+
+TEST(WinThread, WaitCountsItsTimeOutAcrossTheClockWrap) {
+    // A deadline computed as start + time-out wraps to a small value and,
+    // compared with the clock, would end the wait at once; counted as a
+    // difference the wait lasts its time-out.
+    HWND window = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+    kernel_handle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    sends_then_waits job{window, event.get()};
+    CWinThread* thread = begin_thread(send_then_wait, &job, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
+    ASSERT_NE(thread, nullptr);
+    thread->m_bAutoDelete = FALSE;
+    start_clock_near_wrap();
+    thread->ResumeThread();
+    DWORD start = GetTickCount();
+    EXPECT_FALSE(wait_for_thread(thread->handle(), 600, clock_near_wrap));
+    DWORD elapsed = GetTickCount() - start;
+    EXPECT_GE(elapsed, 550u);
+    EXPECT_LT(elapsed, 2000u);
+    SetEvent(event.get());
+    EXPECT_TRUE(wait_for_thread(thread->handle(), 5000, clock_near_wrap));
+    delete thread;
+    DestroyWindow(window);
 }

@@ -13,9 +13,9 @@ TEST(HttpClientTimeout, SilentServerEndsWithAnErrorAfterTheLimit) {
     std::string headers;
     int status = 0;
     std::vector<char> body;
-    const ULONGLONG start = GetTickCount64();
+    const DWORD start = GetTickCount();
     DWORD result = get_data_by_wininet(request, headers, nullptr, status, body);
-    const ULONGLONG elapsed = GetTickCount64() - start;
+    const DWORD elapsed = GetTickCount() - start;
     EXPECT_NE(0u, result);
     EXPECT_EQ(100, status);
     EXPECT_GE(elapsed, 25000u);

@@ -1,5 +1,7 @@
 #include "http/shared_state.h"
 
+#include <shlwapi.h>
+
 #include "http/test_servers.h"
 #include "system_log.h"
 
@@ -30,7 +32,7 @@ scoped_system_proxy::scoped_system_proxy(const std::string& port) {
                    static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
     RegCloseKey(key);
     // Passwords saved from an earlier dialog would fill the next one.
-    RegDeleteTreeW(HKEY_CURRENT_USER, saved_password_key);
+    SHDeleteKeyW(HKEY_CURRENT_USER, saved_password_key);
 }
 
 scoped_system_proxy::~scoped_system_proxy() {
@@ -47,7 +49,7 @@ scoped_system_proxy::~scoped_system_proxy() {
     else
         RegDeleteValueW(key, L"ProxyServer");
     RegCloseKey(key);
-    RegDeleteTreeW(HKEY_CURRENT_USER, saved_password_key);
+    SHDeleteKeyW(HKEY_CURRENT_USER, saved_password_key);
 }
 
 scoped_detail_log::scoped_detail_log() : folder_(scratch_folder(L"log")) {

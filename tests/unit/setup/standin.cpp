@@ -1,5 +1,7 @@
 #include "standin.h"
 
+#include <psapi.h>
+
 #include "locations/scratch_folder.h"
 #include "win_handle.h"
 
@@ -71,12 +73,13 @@ std::vector<standin_run> standin_runs(const std::wstring& folder) {
 void end_standins(const std::wstring& folder) {
     for (const standin_run& run : standin_runs(folder)) {
         DWORD id = static_cast<DWORD>(std::stoul(L"0" + run.value(L"process_id")));
-        kernel_handle process(::OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, id));
+        kernel_handle process(::OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | SYNCHRONIZE,
+                                            FALSE, id));
         if (!process) continue;
         // Only a process started from this folder: ids are reused.
         wchar_t image[MAX_PATH + 1] = {};
-        DWORD length = MAX_PATH;
-        if (!::QueryFullProcessImageNameW(process.get(), 0, image, &length)) continue;
+        DWORD length = ::GetModuleFileNameExW(process.get(), nullptr, image, MAX_PATH);
+        if (length == 0) continue;
         std::wstring image_folder(image, length);
         image_folder.erase(image_folder.rfind(L'\\') + 1);
         if (::lstrcmpiW(image_folder.c_str(), folder.c_str()) != 0) continue;
