@@ -50,11 +50,11 @@ protected:
     void OnOK() override;
     void OnCancel() override;
     bool OnButtonClicked(UINT id) override;
+    HBRUSH OnCtlColor(HDC dc, HWND control, UINT type) override;
     bool OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) override;
 
 private:
     bool OnPaint();
-    HBRUSH OnCtlColor(HDC dc, HWND control, UINT message);
     void lay_out_controls();
     void replace_progress_window();
     void destroy_progress_window();
