@@ -63,6 +63,8 @@ CLauncherDlg::CLauncherDlg(thread_proc install_proc, thread_proc manual_proc)
       install_proc_(install_proc),
       manual_proc_(manual_proc) {}
 
+CLauncherDlg::CLauncherDlg(CDataControl& data) : CLauncherDlg() { data_ = &data; }
+
 CLauncherDlg::~CLauncherDlg() {
     install_stop = 1;
     manual_stop = 1;

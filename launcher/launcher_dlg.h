@@ -15,10 +15,15 @@
 #include "win_thread.h"
 #include "zbitmap_button.h"
 
+class CDataControl;
+
 class CLauncherDlg : public CDialog {
 public:
-    // The worker procedures can be replaced, so tests can run workers that
-    // block or ignore their stop request.
+    // The launcher's window: its runs write what they find into data.
+    explicit CLauncherDlg(CDataControl& data);
+    // Without a record the runs do nothing. The worker procedures can be
+    // replaced, so tests can run workers that block or ignore their stop
+    // request.
     explicit CLauncherDlg(thread_proc install_proc = launch_installer_proc,
                           thread_proc manual_proc = launch_manual_proc);
     ~CLauncherDlg() override;
@@ -33,6 +38,7 @@ public:
     CEasyProgress* progress() const { return progress_.get(); }
     CWinThread* install_worker() const { return install_worker_.get(); }
     CWinThread* manual_worker() const { return manual_worker_.get(); }
+    CDataControl* data_control() const { return data_; }
 
     CButton check_box;
     CzBitmapButton install_button;
@@ -66,4 +72,5 @@ private:
     std::unique_ptr<CWinThread> manual_worker_;
     thread_proc install_proc_;
     thread_proc manual_proc_;
+    CDataControl* data_ = nullptr;
 };

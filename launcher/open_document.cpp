@@ -24,13 +24,13 @@ std::wstring http_address(const wchar_t* host, const wchar_t* path) {
 }  // namespace
 
 bool open_release_page(const CDataControl& data) {
-    const std::wstring& page = data.install().newer_release_url;
+    const std::wstring& page = data.install().list.newer_release.page_url;
     if (page.empty()) return false;
     return shell_open(nullptr, page);
 }
 
 bool open_latest_manual_page(const CDataControl& data) {
-    const std::wstring& page = data.manual().list_manual_page_url;
+    const std::wstring& page = data.manual().list.manual.page_url;
     return shell_open(nullptr, page.empty() ? http_address(support_host, support_path) : page);
 }
 
