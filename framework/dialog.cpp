@@ -101,9 +101,8 @@ INT_PTR CDialog::dispatch(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_COMMAND: {
         UINT code = HIWORD(wparam);
         UINT id = LOWORD(wparam);
-        // An owner-drawn button reports a fast second click as a double
-        // click; it is a click like any other.
-        if (code != BN_CLICKED && code != BN_DOUBLECLICKED) return FALSE;
+        bool clicked = code == BN_CLICKED || (code == BN_DOUBLECLICKED && DoubleClickIsClick());
+        if (!clicked) return FALSE;
         if (id == IDOK) {
             OnOK();
             return TRUE;

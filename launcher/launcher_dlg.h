@@ -56,6 +56,9 @@ protected:
     void OnOK() override;
     void OnCancel() override;
     bool OnButtonClicked(UINT id) override;
+    // The window acts on clicks only: a fast second click on one of its
+    // owner-drawn buttons is no second action.
+    bool DoubleClickIsClick() const override { return false; }
     HBRUSH OnCtlColor(HDC dc, HWND control, UINT type) override;
     bool OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) override;
 
