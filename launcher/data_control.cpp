@@ -1,6 +1,6 @@
 #include "data_control.h"
 
-#include "file_digest.h"
+#include "file_information.h"
 #include "path_util.h"
 #include "platform.h"
 
@@ -29,9 +29,9 @@ bool stopped(const stop_flag* stop) { return stop == nullptr || *stop != 0; }
 
 // Empty when the digest cannot be made.
 std::wstring digest_of(const std::wstring& path) {
-    std::wstring digest;
-    file_digest(path, digest);
-    return digest;
+    file_information info;
+    info.collect(path);  // only the digest matters here
+    return info.get_md5();
 }
 
 }  // namespace
