@@ -4,17 +4,15 @@
 
 namespace {
 
+// The seven colour requests, WM_CTLCOLORMSGBOX to WM_CTLCOLORSTATIC, in
+// the order of their CTLCOLOR_* types.
+bool is_colour_request(UINT message) { return message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC; }
+
 // Messages whose result a dialog procedure returns directly instead of
 // through DWLP_MSGRESULT.
 bool returns_result_directly(UINT message) {
+    if (is_colour_request(message)) return true;
     switch (message) {
-    case WM_CTLCOLORMSGBOX:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLORSCROLLBAR:
-    case WM_CTLCOLORSTATIC:
     case WM_COMPAREITEM:
     case WM_VKEYTOITEM:
     case WM_CHARTOITEM:
@@ -84,9 +82,15 @@ void CDialog::OnCancel() { EndDialog(IDCANCEL); }
 
 bool CDialog::OnButtonClicked(UINT) { return false; }
 
+HBRUSH CDialog::OnCtlColor(HDC, HWND, UINT) { return nullptr; }
+
 bool CDialog::OnMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
 
 INT_PTR CDialog::dispatch(UINT message, WPARAM wparam, LPARAM lparam) {
+    // A null brush is FALSE: the system's default handling.
+    if (is_colour_request(message))
+        return reinterpret_cast<INT_PTR>(OnCtlColor(reinterpret_cast<HDC>(wparam), reinterpret_cast<HWND>(lparam),
+                                                    message - WM_CTLCOLORMSGBOX));
     LRESULT result = 0;
     if (OnMessage(message, wparam, lparam, result)) {
         if (returns_result_directly(message)) return static_cast<INT_PTR>(result);
@@ -97,9 +101,8 @@ INT_PTR CDialog::dispatch(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_COMMAND: {
         UINT code = HIWORD(wparam);
         UINT id = LOWORD(wparam);
-        // An owner-drawn button reports a fast second click as a double
-        // click; it is a click like any other.
-        if (code != BN_CLICKED && code != BN_DOUBLECLICKED) return FALSE;
+        bool clicked = code == BN_CLICKED || (code == BN_DOUBLECLICKED && DoubleClickIsClick());
+        if (!clicked) return FALSE;
         if (id == IDOK) {
             OnOK();
             return TRUE;

@@ -33,6 +33,14 @@ protected:
     virtual void OnCancel();
     // A click of a button other than OK and Cancel; true when handled.
     virtual bool OnButtonClicked(UINT id);
+    // What a fast second click on an owner-drawn button, which the button
+    // reports as a double click, means to this window: by default a click
+    // like any other; a window that acts on clicks only returns false.
+    virtual bool DoubleClickIsClick() const { return true; }
+    // A colour request (WM_CTLCOLOR*) of the dialog or one of its controls;
+    // type is the CTLCOLOR_* value. The brush to paint with, or null for
+    // the system's default handling.
+    virtual HBRUSH OnCtlColor(HDC dc, HWND control, UINT type);
     // Any other message; true when handled, with its result in `result`.
     virtual bool OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result);
 

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string>
 
+#include "installer_list.h"
+
 // Where the setup program at hand was found.
 constexpr std::int32_t setup_kind_none = 0;
 constexpr std::int32_t setup_kind_beside_launcher = 1;
@@ -18,21 +20,19 @@ struct InstallPart {
     bool easy_install = true;  // SETUP_EASY_INSTALL "1"; false gives "0"
     std::wstring setup_path;
     std::wstring setup_digest;
-    std::wstring list_setup_digest;
-    std::wstring list_setup_url;
     std::wstring download_path;
     std::wstring download_digest;
-    bool newer_release = false;
-    std::wstring newer_release_version;
-    std::wstring newer_release_url;
+    // The list as the install run read it: its latest setup and newer
+    // release count here.
+    installer_list list;
 };
 
 struct ManualPart {
     bool manual_found = false;
     std::wstring manual_path;
     std::wstring manual_digest;
-    std::wstring list_manual_digest;
-    std::wstring list_manual_page_url;
+    // The list as the manual run read it: its manual entry counts here.
+    installer_list list;
 };
 
 struct InstallerData {

@@ -1,6 +1,6 @@
-// The two worker runs of the launcher window. Each receives the
-// CLauncherDlg that started it and touches the window's controls only
-// through window calls.
+// The thread entries of the launcher window's two runs. Each receives the
+// CLauncherDlg that started it, builds the window's view and runs the
+// plain run (install_flow.h, manual_flow.h) over it.
 #pragma once
 
 #include <windows.h>

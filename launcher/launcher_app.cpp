@@ -18,11 +18,6 @@ constexpr wchar_t start_banner[] =
     L"========================== begin install launcher ==========================";
 }
 
-CDataControl* launcher_data_control() {
-    auto* app = dynamic_cast<CLauncherApp*>(current_app());
-    return app ? &app->data_control() : nullptr;
-}
-
 BOOL CLauncherApp::InitInstance() {
     wchar_t path[MAX_PATH + 1] = {};
     ::GetModuleFileNameW(nullptr, path, MAX_PATH);
@@ -51,7 +46,7 @@ BOOL CLauncherApp::InitInstance() {
     }
 
     {
-        CLauncherDlg dialog;
+        CLauncherDlg dialog(data_control_);
         m_pMainWnd = &dialog;
         dialog.DoModal();
         m_pMainWnd = nullptr;

@@ -20,7 +20,3 @@ public:
 private:
     CDataControl data_control_;
 };
-
-// The running launcher's record, reached by the worker runs; null when the
-// process has no launcher application object.
-CDataControl* launcher_data_control();

@@ -27,6 +27,9 @@ constexpr WORD shield_icon_id = 106;
 constexpr WORD standard_shield_icon_id = 32518;
 constexpr int shield_icon_size = 32;
 
+// How long a stopped worker is given to end before it is terminated.
+constexpr DWORD worker_stop_wait_ms = 1000;
+
 constexpr char install_start_error[] = "CLauncherDlg launch_installer_proc beginthread error 0x%x";
 constexpr char manual_start_error[] = "CLauncherDlg launch_manual_proc beginthread error 0x%x";
 
@@ -60,11 +63,13 @@ CLauncherDlg::CLauncherDlg(thread_proc install_proc, thread_proc manual_proc)
       install_proc_(install_proc),
       manual_proc_(manual_proc) {}
 
+CLauncherDlg::CLauncherDlg(CDataControl& data) : CLauncherDlg() { data_ = &data; }
+
 CLauncherDlg::~CLauncherDlg() {
     install_stop = 1;
     manual_stop = 1;
-    end_worker(manual_worker_, &manual_stop);
-    end_worker(install_worker_, &install_stop);
+    end_worker(manual_worker_, &manual_stop, worker_stop_wait_ms);
+    end_worker(install_worker_, &install_stop, worker_stop_wait_ms);
     // Only now: a running install worker may still use the window.
     destroy_progress_window();
 }
@@ -163,26 +168,14 @@ bool CLauncherDlg::start_manual_worker() {
     return start_worker(manual_worker_, manual_proc_, this, &manual_stop, manual_start_error);
 }
 
-bool CLauncherDlg::stop_install_worker() { return stop_worker(install_worker_, &install_stop); }
+bool CLauncherDlg::stop_install_worker() { return stop_worker(install_worker_, &install_stop, worker_stop_wait_ms); }
 
-bool CLauncherDlg::stop_manual_worker() { return stop_worker(manual_worker_, &manual_stop); }
+bool CLauncherDlg::stop_manual_worker() { return stop_worker(manual_worker_, &manual_stop, worker_stop_wait_ms); }
 
-bool CLauncherDlg::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) {
+bool CLauncherDlg::OnMessage(UINT message, WPARAM, LPARAM, LRESULT& result) {
     switch (message) {
     case WM_PAINT:
         return OnPaint();
-    case WM_CTLCOLORMSGBOX:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLORSCROLLBAR:
-    case WM_CTLCOLORSTATIC: {
-        HBRUSH brush = OnCtlColor(reinterpret_cast<HDC>(wparam), reinterpret_cast<HWND>(lparam), message);
-        if (!brush) return false;
-        result = reinterpret_cast<LRESULT>(brush);
-        return true;
-    }
     case WM_QUERYDRAGICON:
         result = reinterpret_cast<LRESULT>(window_icon_);
         return true;
@@ -207,11 +200,10 @@ bool CLauncherDlg::OnPaint() {
     return true;
 }
 
-HBRUSH CLauncherDlg::OnCtlColor(HDC dc, HWND control, UINT message) {
-    if (message == WM_CTLCOLORMSGBOX || message == WM_CTLCOLOREDIT || message == WM_CTLCOLORLISTBOX)
-        return nullptr;
+HBRUSH CLauncherDlg::OnCtlColor(HDC dc, HWND control, UINT type) {
+    if (type == CTLCOLOR_MSGBOX || type == CTLCOLOR_EDIT || type == CTLCOLOR_LISTBOX) return nullptr;
     if (control && ::GetDlgCtrlID(control) == IDC_CHOOSE_FOLDER) return white_brush_.get();
-    if (message == WM_CTLCOLORSTATIC && !::IsWindowEnabled(control)) return nullptr;
+    if (type == CTLCOLOR_STATIC && !::IsWindowEnabled(control)) return nullptr;
     ::SetBkMode(dc, TRANSPARENT);
     return white_brush_.get();
 }

@@ -15,10 +15,15 @@
 #include "win_thread.h"
 #include "zbitmap_button.h"
 
+class CDataControl;
+
 class CLauncherDlg : public CDialog {
 public:
-    // The worker procedures can be replaced, so tests can run workers that
-    // block or ignore their stop request.
+    // The launcher's window: its runs write what they find into data.
+    explicit CLauncherDlg(CDataControl& data);
+    // Without a record the runs do nothing. The worker procedures can be
+    // replaced, so tests can run workers that block or ignore their stop
+    // request.
     explicit CLauncherDlg(thread_proc install_proc = launch_installer_proc,
                           thread_proc manual_proc = launch_manual_proc);
     ~CLauncherDlg() override;
@@ -33,6 +38,7 @@ public:
     CEasyProgress* progress() const { return progress_.get(); }
     CWinThread* install_worker() const { return install_worker_.get(); }
     CWinThread* manual_worker() const { return manual_worker_.get(); }
+    CDataControl* data_control() const { return data_; }
 
     CButton check_box;
     CzBitmapButton install_button;
@@ -50,11 +56,14 @@ protected:
     void OnOK() override;
     void OnCancel() override;
     bool OnButtonClicked(UINT id) override;
+    // The window acts on clicks only: a fast second click on one of its
+    // owner-drawn buttons is no second action.
+    bool DoubleClickIsClick() const override { return false; }
+    HBRUSH OnCtlColor(HDC dc, HWND control, UINT type) override;
     bool OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) override;
 
 private:
     bool OnPaint();
-    HBRUSH OnCtlColor(HDC dc, HWND control, UINT message);
     void lay_out_controls();
     void replace_progress_window();
     void destroy_progress_window();
@@ -66,4 +75,5 @@ private:
     std::unique_ptr<CWinThread> manual_worker_;
     thread_proc install_proc_;
     thread_proc manual_proc_;
+    CDataControl* data_ = nullptr;
 };

@@ -1,57 +1,47 @@
-#include "control_state.h"
-#include "data_control.h"
-#include "flows.h"
-#include "installer_downloader.h"
-#include "launcher_app.h"
-#include "launcher_dlg.h"
-#include "message_box.h"
+#include "manual_flow.h"
+
+#include "list_source.h"
 #include "open_document.h"
 #include "resource.h"
+#include "run_view.h"
 
 namespace {
 
 constexpr UINT latest_manual_flags = MB_YESNO | MB_ICONINFORMATION;
 
-bool stopped(const CLauncherDlg& dialog) { return dialog.manual_stop != 0; }
+bool stopped(const stop_flag& stop) { return stop != 0; }
 
-// Steps 2 to 7 of the run; every return leads to the common end.
-void open_manual(CLauncherDlg& dialog, CDataControl& data, CInstallerDownloader& downloader) {
+// The run between disabling and enabling the guide button; every return
+// leads to the common end.
+void open_manual(run_view& view, list_source& source, CDataControl& data, const stop_flag& stop) {
     ManualPart& part = data.manual();
     data.reset_manual_part();
 
-    if (stopped(dialog)) return;
-    data.find_local_manual(&dialog.manual_stop);
+    if (stopped(stop)) return;
+    data.find_local_manual(&stop);
 
-    if (stopped(dialog)) return;
+    if (stopped(stop)) return;
     // A list file that cannot be had counts as one without a manual digest.
-    if (downloader.DownloadLtFile(dialog.m_hWnd)) {
-        part.list_manual_digest = downloader.GetManualDigest();
-        part.list_manual_page_url = downloader.GetManualPageUrl();
-    }
+    if (!source.fetch_list(view.owner(), part.list)) part.list = installer_list();
 
-    if (part.manual_found && (part.list_manual_digest.empty() || part.list_manual_digest == part.manual_digest)) {
+    const std::wstring& list_digest = part.list.manual.digest;
+    if (part.manual_found && (list_digest.empty() || list_digest == part.manual_digest)) {
         open_local_manual(data);
         return;
     }
 
-    if (stopped(dialog)) return;
-    if (message_box_by_id(dialog.m_hWnd, IDS_LATEST_MANUAL, latest_manual_flags) == IDYES) {
+    if (stopped(stop)) return;
+    if (view.ask(IDS_LATEST_MANUAL, latest_manual_flags) == IDYES) {
         open_latest_manual_page(data);
-    } else if (!stopped(dialog)) {
+    } else if (!stopped(stop)) {
         open_local_manual(data);  // opens nothing when no manual was found
     }
 }
 
 }  // namespace
 
-UINT launch_manual_proc(LPVOID param) {
-    auto* dialog = static_cast<CLauncherDlg*>(param);
-    if (!dialog) return 0;
-    CInstallerDownloader downloader;
-    disable_if_enabled(dialog->guide_button.m_hWnd);
-
-    if (CDataControl* data = launcher_data_control()) open_manual(*dialog, *data, downloader);
-
-    enable_if_disabled(dialog->guide_button.m_hWnd);
-    return 0;
+void run_manual(run_view& view, list_source& source, CDataControl& data, const stop_flag& stop) {
+    view.set_run_controls_enabled(launcher_run::manual, false);
+    open_manual(view, source, data, stop);
+    view.set_run_controls_enabled(launcher_run::manual, true);
 }

@@ -1,13 +1,6 @@
 #include "setup_hold.h"
 
-#include <vector>
-
-#include "md5.h"
-#include "string_convert.h"
-
-namespace {
-constexpr DWORD read_chunk = 64 * 1024;
-}
+#include "file_digest.h"
 
 bool setup_hold::hold_matching(const std::wstring& path, const std::wstring& expected_digest) {
     release();
@@ -32,23 +25,4 @@ bool setup_hold::hold_matching(const std::wstring& path, const std::wstring& exp
     return true;
 }
 
-bool setup_hold::read_digest() {
-    md5_context context;
-    md5_init(&context);
-    std::vector<unsigned char> buffer(read_chunk);
-    for (;;) {
-        DWORD got = 0;
-        if (!::ReadFile(file_.get(), buffer.data(), read_chunk, &got, nullptr)) {
-            last_error_ = ::GetLastError();
-            return false;
-        }
-        if (got == 0) break;
-        md5_update(&context, buffer.data(), got);
-    }
-    unsigned char digest[16];
-    md5_final(&context, digest);
-    std::string digits;
-    if (!digest_to_hex(digest, digits)) return false;
-    digest_ = ansi_to_wide(digits);
-    return true;
-}
+bool setup_hold::read_digest() { return handle_digest(file_.get(), digest_, last_error_); }

@@ -5,8 +5,8 @@
 #include "data_control.h"
 #include "message_box.h"
 #include "path_util.h"
-#include "platform.h"
 #include "resource.h"
+#include "shell_start.h"
 #include "win_handle.h"
 
 namespace {
@@ -17,8 +17,6 @@ constexpr wchar_t choose_no_log[] = L"/v\"SETUP_EASY_INSTALL=\"0\"\"";
 constexpr wchar_t easy_with_log[] = L"/v\"SETUP_EASY_INSTALL=\"1\" /L*v \".\\instlog.txt\"\"";
 constexpr wchar_t choose_with_log[] = L"/v\"SETUP_EASY_INSTALL=\"0\" /L*v \".\\instlog.txt\"\"";
 
-// ShellExecuteEx reports a failed launch by an instance value of 32 or less.
-constexpr INT_PTR last_failing_instance = 32;
 constexpr int launch_failed_without_code = -1;
 constexpr int wait_failed_without_code = -2;
 
@@ -47,7 +45,7 @@ int run_setup_and_wait(const std::wstring& path, const std::wstring& parameters)
     info.cbSize = sizeof(info);
     info.fMask = SEE_MASK_NOCLOSEPROCESS;
     info.hwnd = nullptr;
-    info.lpVerb = is_vista_or_later() ? L"runas" : L"open";
+    info.lpVerb = elevating_verb();
     info.lpFile = name.c_str();
     info.lpParameters = parameters.c_str();
     info.lpDirectory = folder.c_str();
@@ -56,7 +54,7 @@ int run_setup_and_wait(const std::wstring& path, const std::wstring& parameters)
     BOOL started = ::ShellExecuteExW(&info);
     DWORD launch_error = ::GetLastError();
     kernel_handle process(info.hProcess);
-    if (!started || reinterpret_cast<INT_PTR>(info.hInstApp) <= last_failing_instance) {
+    if (!started || !shell_start_succeeded(info.hInstApp)) {
         return launch_error != 0 ? static_cast<int>(launch_error) : launch_failed_without_code;
     }
 

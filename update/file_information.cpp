@@ -1,6 +1,5 @@
 #include "file_information.h"
-#include "md5.h"
-#include "string_convert.h"
+#include "file_digest.h"
 #include "win_handle.h"
 
 #include <cwchar>
@@ -125,11 +124,4 @@ bool file_information::read_version_info(const std::wstring& path) {
     return true;
 }
 
-bool file_information::read_md5(const std::wstring& path) {
-    unsigned char digest[16];
-    if (!md5_file(wide_to_ansi(path), digest)) return false;
-    std::string digits;
-    if (!digest_to_hex(digest, digits)) return false;
-    md5 = ansi_to_wide(digits);
-    return true;
-}
+bool file_information::read_md5(const std::wstring& path) { return file_digest(path, md5); }

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "installer_list.h"
+
 class CInstallerDownloader {
 public:
     CInstallerDownloader();
@@ -32,6 +34,10 @@ public:
     std::wstring GetManualDigest() const { return list_manual_digest; }
     std::wstring GetManualPageUrl() const { return list_manual_page_url; }
 
+    // The list fields as one value, and back.
+    installer_list list() const;
+    void set_list(const installer_list& list);
+
     // List fields, filled by ParseLtFile; the install flow reads
     // newer_release directly.
     bool newer_release;
@@ -49,10 +55,10 @@ public:
     std::string proxy_password;
 };
 
-// Reads an installer list file body into the downloader's list fields for
-// the processor type of this machine. Never clears a field. True when a
-// latest-installer line with all four fields or a newer-release line was
-// accepted.
+// Reads an installer list file body (read_installer_list) into the
+// downloader's list fields for the processor type of this machine. Never
+// clears a field. True when a latest-installer line with all four fields
+// or a newer-release line was accepted.
 bool ParseLtFile(const std::vector<char>& body, CInstallerDownloader& downloader);
 
 // The same for a chosen processor type, so both branches can be exercised

@@ -57,15 +57,7 @@ static bool fetch(http_request& request, HWND parent, std::vector<char>& body) {
 }
 
 bool CInstallerDownloader::DownloadLtFile(HWND parent) {
-    newer_release = false;
-    list_manual_found = false;
-    newer_release_version.clear();
-    newer_release_url.clear();
-    list_setup_version.clear();
-    list_setup_digest.clear();
-    list_setup_url.clear();
-    list_manual_digest.clear();
-    list_manual_page_url.clear();
+    set_list(installer_list());
 
     http_request request;
     build_request(list_file_address(), proxy_user, proxy_password, request);

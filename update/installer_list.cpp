@@ -1,7 +1,5 @@
-// Reading the installer list file: a header line, then entries of
-// space-separated fields "platform version-or-manual digest address".
-#include "installer_downloader.h"
-#include "platform.h"
+#include "installer_list.h"
+
 #include "string_convert.h"
 
 #include <boost/regex.hpp>
@@ -10,53 +8,49 @@
 
 typedef boost::regex version_pattern_type;
 
+namespace {
+
 // The release the launcher installs; a higher first version group means
 // a newer release exists.
-static const long current_major_version = 6;
+const long current_major_version = 6;
 
-static const char field_separator = ' ';
-static const char* const platform_64bit = "64bit";
-static const char* const platform_32bit = "32bit";
-static const char* const platform_both = "both";
-static const char* const manual_keyword = "manual";
+const char field_separator[] = " ";
+const char line_breaks[] = "\r\n";
+const char platform_64bit[] = "64bit";
+const char platform_32bit[] = "32bit";
+const char platform_both[] = "both";
+const char manual_keyword[] = "manual";
+
+// Positions of the fields of an entry.
+const std::size_t platform_field = 0;
+const std::size_t version_field = 1;
+const std::size_t digest_field = 2;
+const std::size_t address_field = 3;
+const std::size_t entry_field_count = 4;
 
 // Built at first use; the compiled pattern is only read afterwards, so
 // both workers may search with it at once.
-static const version_pattern_type& version_pattern() {
+const version_pattern_type& version_pattern() {
     static const version_pattern_type pattern("([0-9]+)\\.([0-9]+)\\.([0-9]+)\\.([0-9]+)",
                                               boost::regex_constants::perl);
     return pattern;
 }
 
-enum version_kind { version_other, version_current, version_newer };
-
-// The first group decides, read as a decimal number with leading zeros
-// allowed. A group with more significant digits than any int holds is
-// certainly above the current major version.
-static version_kind classify_major(const std::string& digits) {
+// The first group read as a decimal number, leading zeros allowed. A group
+// with more significant digits than any int holds is certainly above the
+// current major version.
+list_entry_kind kind_of_major(const std::string& digits) {
     const std::size_t max_small_digits = 9;  // every 9-digit number fits in 32 bits
     std::size_t first = digits.find_first_not_of('0');
-    if (first == std::string::npos) return version_other;  // all zeros: 0
-    if (digits.size() - first > max_small_digits) return version_newer;
+    if (first == std::string::npos) return list_entry_kind::none;  // all zeros: 0
+    if (digits.size() - first > max_small_digits) return list_entry_kind::newer_release;
     long value = 0;
     for (std::size_t i = first; i < digits.size(); ++i) value = value * 10 + (digits[i] - '0');
-    if (value == current_major_version) return version_current;
-    return value > current_major_version ? version_newer : version_other;
+    if (value == current_major_version) return list_entry_kind::latest_setup;
+    return value > current_major_version ? list_entry_kind::newer_release : list_entry_kind::none;
 }
 
-static version_kind classify_version(const std::string& field) {
-    boost::match_results<std::string::const_iterator> groups;
-    try {
-        if (!boost::regex_search(field, groups, version_pattern())) return version_other;
-    } catch (const std::exception&) {
-        // The engine gives up on fields whose search would take quadratic
-        // time (long digit runs without the dots); no version there.
-        return version_other;
-    }
-    return classify_major(groups[1].str());
-}
-
-static bool equals_ignoring_ascii_case(const std::string& text, const char* word) {
+bool equals_ignoring_ascii_case(const std::string& text, const char* word) {
     std::size_t i = 0;
     for (; i < text.size() && word[i] != '\0'; ++i) {
         char a = text[i];
@@ -70,7 +64,7 @@ static bool equals_ignoring_ascii_case(const std::string& text, const char* word
 
 // Pieces of text between runs of any of the separators; empty pieces are
 // dropped.
-static std::vector<std::string> split_runs(const std::string& text, const char* separators) {
+std::vector<std::string> split_runs(const std::string& text, const char* separators) {
     std::vector<std::string> pieces;
     std::size_t start = text.find_first_not_of(separators);
     while (start != std::string::npos) {
@@ -82,74 +76,96 @@ static std::vector<std::string> split_runs(const std::string& text, const char* 
     return pieces;
 }
 
-// A zero byte inside a field ends the stored text.
-static std::wstring field_text(const std::string& field) {
-    return ansi_to_wide(field.substr(0, field.find('\0')));
+std::wstring stored(const std::string& field) { return ansi_to_wide(list_field_text(field)); }
+
+// What one accepted entry gives; true when it makes the list accepted.
+bool take_entry(const list_entry& entry, installer_list& list) {
+    const std::vector<std::string>& f = entry.fields;
+    const bool complete = f.size() >= entry_field_count;
+    switch (entry.kind) {
+    case list_entry_kind::latest_setup:
+        // Version, digest and address are stored together or not at all.
+        if (!complete) return false;
+        list.latest_setup.version = stored(f[version_field]);
+        list.latest_setup.digest = stored(f[digest_field]);
+        list.latest_setup.url = stored(f[address_field]);
+        return true;
+    case list_entry_kind::newer_release:
+        // Its digest field is never read; without an address the page of
+        // an earlier newer-release entry stays.
+        list.newer_release.announced = true;
+        list.newer_release.version = stored(f[version_field]);
+        if (complete) list.newer_release.page_url = stored(f[address_field]);
+        return true;
+    case list_entry_kind::manual:
+        list.manual.found = true;
+        if (complete) {
+            list.manual.digest = stored(f[digest_field]);
+            list.manual.page_url = stored(f[address_field]);
+        }
+        return false;
+    default:
+        return false;
+    }
 }
 
-bool ParseLtFile(const std::vector<char>& body, CInstallerDownloader& downloader) {
-    return ParseLtFile(body, downloader, is_64bit_windows());
+}  // namespace
+
+std::string list_field_text(const std::string& field) { return field.substr(0, field.find('\0')); }
+
+std::vector<std::string> list_lines(const std::string& body) { return split_runs(body, line_breaks); }
+
+std::vector<std::string> list_fields(const std::string& line) { return split_runs(line, field_separator); }
+
+version_reading read_version(const std::string& field) {
+    version_reading reading;
+    const std::string text = list_field_text(field);
+    boost::match_results<std::string::const_iterator> groups;
+    try {
+        if (!boost::regex_search(text, groups, version_pattern())) return reading;
+    } catch (const std::exception&) {
+        // The engine gives up on fields whose search would take quadratic
+        // time (long digit runs without the dots); no version there.
+        return reading;
+    }
+    reading.found = true;
+    reading.major = groups[1].str();
+    reading.whole_field = groups.prefix().length() == 0 && groups.suffix().length() == 0;
+    reading.kind = kind_of_major(reading.major);
+    return reading;
 }
 
-bool ParseLtFile(const std::vector<char>& body, CInstallerDownloader& downloader, bool windows_64bit) {
+list_entry read_list_entry(const std::string& line, bool windows_64bit) {
+    list_entry entry;
+    entry.fields = list_fields(line);
+    if (entry.fields.empty()) return entry;
+
+    const std::string platform = list_field_text(entry.fields[platform_field]);
+    entry.for_this_machine = equals_ignoring_ascii_case(platform, windows_64bit ? platform_64bit : platform_32bit) ||
+                             equals_ignoring_ascii_case(platform, platform_both);
+    if (entry.fields.size() <= version_field) return entry;
+
+    const std::string& second = entry.fields[version_field];
+    entry.kind = read_version(second).kind;
+    if (entry.kind == list_entry_kind::none && equals_ignoring_ascii_case(list_field_text(second), manual_keyword))
+        entry.kind = list_entry_kind::manual;
+    return entry;
+}
+
+bool read_installer_list(const std::vector<char>& body, bool windows_64bit, installer_list& list) {
+    list.accepted = false;
     if (body.empty()) return false;
-
-    const std::string line_breaks("\r\n", 2);
-    const std::string separators(1, field_separator);
-    const char* const own_platform = windows_64bit ? platform_64bit : platform_32bit;
-
-    std::vector<std::string> lines = split_runs(std::string(body.begin(), body.end()), line_breaks.c_str());
-    bool result = false;
-
+    const std::vector<std::string> lines = list_lines(std::string(body.begin(), body.end()));
     // Line 0 is the header, whatever it holds.
     for (std::size_t l = 1; l < lines.size(); ++l) {
-        bool latest = false;
-        bool newer = false;
-        bool manual = false;
-        std::wstring version;
-        std::wstring digest;
-
-        std::vector<std::string> fields = split_runs(lines[l], separators.c_str());
-        for (std::size_t f = 0; f < fields.size(); ++f) {
-            const std::string& field = fields[f];
-            if (f == 0) {
-                if (!equals_ignoring_ascii_case(field, own_platform) &&
-                    !equals_ignoring_ascii_case(field, platform_both))
-                    break;
-            } else if (f == 1) {
-                version_kind kind = classify_version(field);
-                if (kind == version_current) {
-                    latest = true;
-                    version = field_text(field);
-                } else if (kind == version_newer) {
-                    newer = true;
-                    downloader.newer_release = true;
-                    downloader.newer_release_version = field_text(field);
-                    result = true;
-                } else if (equals_ignoring_ascii_case(field, manual_keyword)) {
-                    manual = true;
-                    downloader.list_manual_found = true;
-                } else {
-                    break;
-                }
-            } else if (f == 2) {
-                if (latest || manual) digest = field_text(field);
-            } else if (f == 3) {
-                if (latest) {
-                    downloader.list_setup_url = field_text(field);
-                    downloader.list_setup_version = version;
-                    downloader.list_setup_digest = digest;
-                    result = true;
-                } else if (newer) {
-                    downloader.newer_release_url = field_text(field);
-                } else if (manual) {
-                    downloader.list_manual_digest = digest;
-                    downloader.list_manual_page_url = field_text(field);
-                }
-            } else {
-                break;  // fields 5 and later carry nothing
-            }
-        }
+        const list_entry entry = read_list_entry(lines[l], windows_64bit);
+        if (entry.for_this_machine && take_entry(entry, list)) list.accepted = true;
     }
-    return result;
+    return list.accepted;
+}
+
+installer_list parse_installer_list(const std::vector<char>& body, bool windows_64bit) {
+    installer_list list;
+    read_installer_list(body, windows_64bit, list);
+    return list;
 }

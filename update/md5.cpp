@@ -210,9 +210,12 @@ bool md5_stream(std::istream& stream, unsigned char digest[16]) {
 }
 
 bool md5_file(const std::string& path, unsigned char digest[16]) {
-    if (path.empty() || !digest) return false;
-    std::wstring wide_path = ansi_to_wide(path);
-    if (wide_path.empty()) return false;
+    if (path.empty()) return false;
+    return md5_file(ansi_to_wide(path), digest);
+}
+
+bool md5_file(const std::wstring& wide_path, unsigned char digest[16]) {
+    if (wide_path.empty() || !digest) return false;
 
     // Deny none: a file that others read or write meanwhile is still digested.
     std::unique_ptr<std::FILE, file_closer> file(::_wfsopen(wide_path.c_str(), L"rb", _SH_DENYNO));

@@ -18,7 +18,9 @@ static const std::size_t explained_field_limit = 256;
 
 const char* machine_name(int machine) { return machine == machine_32bit ? "32-bit" : "64-bit"; }
 
-bool list_check::every_machine_served() const { return taken[machine_32bit].usable && taken[machine_64bit].usable; }
+bool list_check::every_machine_served() const {
+    return taken[machine_32bit].accepted && taken[machine_64bit].accepted;
+}
 
 std::string shown_field(const std::string& field) {
     std::string text;
@@ -50,18 +52,11 @@ static std::string field_count_text(std::size_t count) {
     return std::to_string(count) + (count == 1 ? " field" : " fields");
 }
 
-// The launcher's version test is a search; these only explain its answer.
-static const std::regex& version_search() {
-    static const std::regex pattern("([0-9]+)\\.([0-9]+)\\.([0-9]+)\\.([0-9]+)");
-    return pattern;
-}
-
+// What someone may have meant as a version: digits and dots in any number.
 static const std::regex& version_like() {
     static const std::regex pattern("[0-9]+(\\.[0-9]*)+|[0-9]*(\\.[0-9]+)+");
     return pattern;
 }
-
-static std::string field_text_of(const std::string& field) { return field.substr(0, field.find('\0')); }
 
 class line_checker {
 public:
@@ -69,8 +64,9 @@ public:
 
     void header(const list_line& line) {
         if (line.fields.empty()) return;
-        bool entry_like = platform_accepted(line.fields[0], false) || platform_accepted(line.fields[0], true) ||
-                          (line.fields.size() > 1 && entry_kind_of(line.fields[1]) != entry_kind::none);
+        const list_entry on32 = read_list_entry(line.text, false);
+        const list_entry on64 = read_list_entry(line.text, true);
+        bool entry_like = on32.for_this_machine || on64.for_this_machine || on64.kind != list_entry_kind::none;
         if (entry_like)
             warn(line, "header",
                  "the first line is always read as the header and ignored, but it looks like an entry; "
@@ -89,7 +85,8 @@ public:
         if (line.text.find('\0') != std::string::npos)
             warn(line, "zero-byte", "zero byte: the launcher's copy of the field that holds it ends there");
 
-        bool on[machine_type_count] = {platform_accepted(f[0], false), platform_accepted(f[0], true)};
+        const list_entry read[machine_type_count] = {read_list_entry(line.text, false), read_list_entry(line.text, true)};
+        bool on[machine_type_count] = {read[machine_32bit].for_this_machine, read[machine_64bit].for_this_machine};
         if (!on[machine_32bit] && !on[machine_64bit]) {
             warn(line, "platform",
                  "unknown platform word " + shown_field(f[0]) +
@@ -102,26 +99,26 @@ public:
                  "is skipped");
             return;
         }
-        entry_kind kind = entry_kind_of(f[1]);
-        if (kind == entry_kind::none) {
+        const list_entry_kind kind = read[machine_64bit].kind;
+        if (kind == list_entry_kind::none) {
             explain_skipped_version(line, f[1]);
             return;
         }
-        if (kind != entry_kind::manual && !is_plain_version(f[1]))
+        if (kind != list_entry_kind::manual && !is_plain_version(f[1]))
             warn(line, "version-text",
                  "version " + shown_field(f[1]) +
                      " has text around its four numbers; the launcher goes by the first number it finds "
                      "and shows the whole field as the version");
 
         bool complete = f.size() >= entry_field_count;
-        if (kind == entry_kind::latest_installer) {
+        if (kind == list_entry_kind::latest_setup) {
             if (!complete)
                 warn(line, "fields",
                      "a latest-installer entry needs platform, version, digest and address; this line has " +
                          field_count_text(f.size()) + " and stores nothing");
             if (f.size() >= 3) check_digest(line, f[2], "the installer at hand never matches and every download "
                                                         "fails its check");
-        } else if (kind == entry_kind::manual) {
+        } else if (kind == list_entry_kind::manual) {
             if (!complete)
                 warn(line, "fields",
                      "a manual entry needs platform, \"manual\", digest and page; this line has " +
@@ -135,12 +132,14 @@ public:
         }
         if (complete && !is_web_address(f[3]))
             warn(line, "address", "address " + shown_field(f[3]) + " is not an http:// or https:// address");
+        else if (complete && kind == list_entry_kind::latest_setup)
+            check_download_address(line, f[3]);
 
         for (int m = 0; m < machine_type_count; ++m) {
             if (!on[m]) continue;
-            if (kind == entry_kind::latest_installer && complete) latest_[m].push_back(line.number);
-            if (kind == entry_kind::newer_release) newer_[m].push_back(line.number);
-            if (kind == entry_kind::manual && complete) manual_[m].push_back(line.number);
+            if (kind == list_entry_kind::latest_setup && complete) latest_[m].push_back(line.number);
+            if (kind == list_entry_kind::newer_release) newer_[m].push_back(line.number);
+            if (kind == list_entry_kind::manual && complete) manual_[m].push_back(line.number);
         }
         fields_by_line_.push_back(line);
     }
@@ -155,12 +154,12 @@ public:
     // Which lines the launcher's values came from, confirmed against them.
     void attribute() {
         for (int m = 0; m < machine_type_count; ++m) {
-            const list_values& v = result_.taken[m];
-            if (!latest_[m].empty() && field_of(latest_[m].back(), 3) == v.setup_url)
+            const installer_list& v = result_.taken[m];
+            if (!latest_[m].empty() && field_of(latest_[m].back(), 3) == v.latest_setup.url)
                 result_.setup_line[m] = latest_[m].back();
-            if (!newer_[m].empty() && field_of(newer_[m].back(), 1) == v.newer_release_version)
+            if (!newer_[m].empty() && field_of(newer_[m].back(), 1) == v.newer_release.version)
                 result_.newer_line[m] = newer_[m].back();
-            if (!manual_[m].empty() && field_of(manual_[m].back(), 3) == v.manual_page_url)
+            if (!manual_[m].empty() && field_of(manual_[m].back(), 3) == v.manual.page_url)
                 result_.manual_line[m] = manual_[m].back();
         }
     }
@@ -172,21 +171,20 @@ private:
 
     static std::size_t field_index_at(const std::string& text, std::size_t position) {
         std::string before = text.substr(0, position);
-        std::size_t complete_fields = cut_fields(before).size();
+        std::size_t complete_fields = list_fields(before).size();
         bool inside_field = !before.empty() && before.back() != ' ';
         return inside_field ? complete_fields : complete_fields + 1;
     }
 
     void explain_skipped_version(const list_line& line, const std::string& field) {
-        std::smatch match;
         if (field.size() > explained_field_limit) {
             warn(line, "version",
                  "second field of " + std::to_string(field.size()) +
                      " bytes is neither a version (four numbers joined by dots) nor \"manual\": the entry is "
                      "skipped");
-        } else if (std::regex_search(field, match, version_search())) {
+        } else if (const version_reading version = read_version(field); version.found) {
             warn(line, "version",
-                 "the launcher reads major version " + match[1].str() + " from " + shown_field(field) +
+                 "the launcher reads major version " + version.major + " from " + shown_field(field) +
                      "; only 6 (this release) or above (a newer release) count, so the entry is skipped");
         } else if (std::regex_search(field, version_like())) {
             warn(line, "version",
@@ -197,6 +195,26 @@ private:
                  "second field " + shown_field(field) +
                      " is neither a version (four numbers joined by dots) nor \"manual\": the entry is skipped");
         }
+    }
+
+    // The launcher asks the server for the address as its parsing leaves
+    // it; a server that does not expect the change answers 404.
+    void check_download_address(const list_line& line, const std::string& field) {
+        const address_changes changes = changes_before_request(list_field_text(field));
+        const std::string shown = shown_field(field);
+        if (changes.capitals)
+            warn(line, "address-case",
+                 "address " + shown + " has capital letters after the host; the launcher asks for them in small "
+                 "letters, so the server must answer the path in any letter case");
+        if (changes.escapes)
+            warn(line, "address-escape",
+                 "address " + shown + " has percent-escapes; the launcher decodes them before it asks, so the "
+                 "server gets the decoded characters");
+        if (changes.non_ascii)
+            warn(line, "address-bytes",
+                 "address " + shown + " has bytes outside ASCII; the launcher sends them in the list's code "
+                 "page and folds every byte among them that reads as a capital letter, so the server must know "
+                 "that name");
     }
 
     void check_digest(const list_line& line, const std::string& field, const char* consequence) {
@@ -246,7 +264,7 @@ private:
     std::wstring field_of(int line_number, std::size_t index) const {
         for (const list_line& line : fields_by_line_)
             if (line.number == line_number && index < line.fields.size())
-                return ansi_to_wide(field_text_of(line.fields[index]));
+                return ansi_to_wide(list_field_text(line.fields[index]));
         return std::wstring();
     }
 
@@ -259,20 +277,20 @@ private:
 
 static void check_machines(list_check& result) {
     for (int m = 0; m < machine_type_count; ++m) {
-        const list_values& v = result.taken[m];
+        const installer_list& v = result.taken[m];
         std::string machines = std::string(machine_name(m)) + " machines";
-        if (!v.usable) {
+        if (!v.accepted) {
             result.warnings.push_back(list_warning{
                 0, "no-entry",
                 machines + " get no usable entry: the launcher counts the update check as failed and "
                            "shows message 104 or 105"});
-        } else if (v.setup_url.empty()) {
+        } else if (v.latest_setup.url.empty()) {
             result.warnings.push_back(list_warning{
                 0, "no-installer",
                 machines + " get a newer-release notice but no latest installer: without a setup program at "
                            "hand the download has no address and message 105 follows"});
         }
-        if (v.manual_page_url.empty())
+        if (v.manual.page_url.empty())
             result.warnings.push_back(list_warning{
                 0, "no-manual",
                 machines + " get no manual entry: the manual on the medium is opened unchecked, and without "
@@ -282,8 +300,8 @@ static void check_machines(list_check& result) {
 
 list_check check_list(const std::vector<char>& body) {
     list_check result;
-    result.taken[machine_32bit] = read_as_launcher(body, false);
-    result.taken[machine_64bit] = read_as_launcher(body, true);
+    result.taken[machine_32bit] = parse_installer_list(body, false);
+    result.taken[machine_64bit] = parse_installer_list(body, true);
 
     std::vector<list_line> lines = cut_list_lines(body);
     line_checker checker(result);

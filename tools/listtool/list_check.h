@@ -1,10 +1,11 @@
 // Checks an installer list file for entries that the launcher would skip
 // or misread, and records what the launcher takes from it on each machine
-// type. The values always come from the launcher's own parser; the line
-// scan only explains them.
+// type. The values and the reading of every line come from the launcher's
+// own parser (installer_list.h), so the tool can never disagree with the
+// launcher; the line scan only explains them.
 #pragma once
 
-#include "launcher_reading.h"
+#include "installer_list.h"
 
 #include <string>
 #include <vector>
@@ -18,7 +19,7 @@ struct list_warning {
 };
 
 struct list_check {
-    list_values taken[machine_type_count];
+    installer_list taken[machine_type_count];
     // The line each taken value came from, 0 when none.
     int setup_line[machine_type_count] = {0, 0};
     int newer_line[machine_type_count] = {0, 0};

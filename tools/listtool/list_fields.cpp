@@ -1,15 +1,19 @@
 #include "list_fields.h"
 
+#include "installer_list.h"
+
+#include <windows.h>
+
 #include <algorithm>
 #include <cctype>
-#include <regex>
 
 static const std::size_t digest_length = 32;
-// Longer is no version anyone writes, and the search recurses per character.
+// Longer is no version anyone writes.
 static const std::size_t version_length_limit = 64;
 
 static bool is_lower_hex(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); }
 static bool is_upper_hex(char c) { return c >= 'A' && c <= 'F'; }
+static bool is_hex(char c) { return is_lower_hex(c) || is_upper_hex(c); }
 
 bool is_list_digest(const std::string& field) {
     return field.size() == digest_length && std::all_of(field.begin(), field.end(), is_lower_hex);
@@ -17,7 +21,7 @@ bool is_list_digest(const std::string& field) {
 
 bool is_hex_digest_any_case(const std::string& field) {
     return field.size() == digest_length &&
-           std::all_of(field.begin(), field.end(), [](char c) { return is_lower_hex(c) || is_upper_hex(c); });
+           std::all_of(field.begin(), field.end(), is_hex);
 }
 
 static bool starts_with_ignoring_case(const std::string& text, const std::string& prefix) {
@@ -32,7 +36,27 @@ bool is_web_address(const std::string& field) {
 }
 
 bool is_plain_version(const std::string& field) {
-    if (field.size() > version_length_limit) return false;
-    static const std::regex pattern("[0-9]+\\.[0-9]+\\.[0-9]+\\.[0-9]+");
-    return std::regex_match(field, pattern);
+    return field.size() <= version_length_limit && read_version(field).whole_field;
+}
+
+address_changes changes_before_request(const std::string& address) {
+    address_changes changes;
+    changes.non_ascii = std::any_of(address.begin(), address.end(), [](char c) { return (c & 0x80) != 0; });
+
+    // The host ends where the path or the query begins.
+    const std::size_t scheme_end = address.find("://");
+    const std::size_t host_start = scheme_end == std::string::npos ? 0 : scheme_end + 3;
+    const std::size_t host_end = address.find_first_of("/?", host_start);
+    if (host_end == std::string::npos) return changes;
+    for (std::size_t i = host_end; i < address.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(address[i]);
+        if (c >= 0x80 && ::IsDBCSLeadByte(c)) {
+            ++i;  // a double-byte character: the bytes warning covers it
+        } else if (c >= 'A' && c <= 'Z') {
+            changes.capitals = true;
+        } else if (c == '%' && i + 2 < address.size() && is_hex(address[i + 1]) && is_hex(address[i + 2])) {
+            changes.escapes = true;
+        }
+    }
+    return changes;
 }

@@ -15,6 +15,3 @@ struct list_line {
 
 // Every non-empty line in file order; the first one is the header.
 std::vector<list_line> cut_list_lines(const std::vector<char>& body);
-
-// The launcher's field cut of one line.
-std::vector<std::string> cut_fields(const std::string& line);

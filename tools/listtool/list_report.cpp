@@ -7,24 +7,24 @@ static std::string text_of(const std::wstring& value) { return value.empty() ? "
 static std::string from_line(int line) { return line ? " (line " + std::to_string(line) + ")" : std::string(); }
 
 static void print_machine(std::FILE* out, int machine, const list_check& check) {
-    const list_values& v = check.taken[machine];
+    const installer_list& v = check.taken[machine];
     std::fprintf(out, "%s machines:\n", machine_name(machine));
-    if (v.setup_url.empty())
+    if (v.latest_setup.url.empty())
         std::fprintf(out, "  latest installer: none\n");
     else
-        std::fprintf(out, "  latest installer: version %s, digest %s, address %s%s\n", text_of(v.setup_version).c_str(),
-                     text_of(v.setup_digest).c_str(), text_of(v.setup_url).c_str(),
+        std::fprintf(out, "  latest installer: version %s, digest %s, address %s%s\n", text_of(v.latest_setup.version).c_str(),
+                     text_of(v.latest_setup.digest).c_str(), text_of(v.latest_setup.url).c_str(),
                      from_line(check.setup_line[machine]).c_str());
-    if (!v.newer_release)
+    if (!v.newer_release.announced)
         std::fprintf(out, "  newer release:    none\n");
     else
-        std::fprintf(out, "  newer release:    version %s, page %s%s\n", text_of(v.newer_release_version).c_str(),
-                     text_of(v.newer_release_url).c_str(), from_line(check.newer_line[machine]).c_str());
-    if (v.manual_page_url.empty())
+        std::fprintf(out, "  newer release:    version %s, page %s%s\n", text_of(v.newer_release.version).c_str(),
+                     text_of(v.newer_release.page_url).c_str(), from_line(check.newer_line[machine]).c_str());
+    if (v.manual.page_url.empty())
         std::fprintf(out, "  manual:           none\n");
     else
-        std::fprintf(out, "  manual:           digest %s, page %s%s\n", text_of(v.manual_digest).c_str(),
-                     text_of(v.manual_page_url).c_str(), from_line(check.manual_line[machine]).c_str());
+        std::fprintf(out, "  manual:           digest %s, page %s%s\n", text_of(v.manual.digest).c_str(),
+                     text_of(v.manual.page_url).c_str(), from_line(check.manual_line[machine]).c_str());
 }
 
 void print_check_report(std::FILE* out, const list_check& check) {

@@ -1,7 +1,7 @@
 #include "list_writer.h"
 
-#include "file_information.h"
-#include "launcher_reading.h"
+#include "file_digest.h"
+#include "installer_list.h"
 #include "list_check.h"
 #include "list_fields.h"
 #include "string_convert.h"
@@ -34,10 +34,11 @@ static bool address_field(const std::wstring& text, const char* what, std::strin
     return false;
 }
 
-static bool version_field(const std::wstring& text, entry_kind wanted, std::string& field, std::string& error) {
-    if (plain_field(text, field) && is_plain_version(field) && entry_kind_of(field) == wanted) return true;
+static bool version_field(const std::wstring& text, list_entry_kind wanted, std::string& field,
+                          std::string& error) {
+    if (plain_field(text, field) && is_plain_version(field) && read_version(field).kind == wanted) return true;
     error = "version \"" + wide_to_ansi(text) + "\" must be four numbers joined by dots" +
-            (wanted == entry_kind::latest_installer ? " with major version 6 (like 6.0.21.4)"
+            (wanted == list_entry_kind::latest_setup ? " with major version 6 (like 6.0.21.4)"
                                                     : " with a major version above 6 (like 7.0.0.1)");
     return false;
 }
@@ -53,12 +54,12 @@ static bool digest_of(const std::wstring& path, std::string& digest, std::string
         error = shown_path(path) + " is a folder, not a file";
         return false;
     }
-    file_information information;
-    if (!information.read_md5(path)) {
+    std::wstring text;
+    if (!file_digest(path, text)) {
         error = "cannot read " + shown_path(path);
         return false;
     }
-    digest = wide_to_ansi(information.get_md5());
+    digest = wide_to_ansi(text);
     return true;
 }
 
@@ -69,13 +70,13 @@ static void add_line(std::string& text, const std::string& a, const std::string&
 
 bool compose_list(const list_request& request, std::vector<char>& body, std::string& error) {
     std::string version, url32, url64, page, digest32, digest64, manual_digest;
-    if (!version_field(request.version, entry_kind::latest_installer, version, error)) return false;
+    if (!version_field(request.version, list_entry_kind::latest_setup, version, error)) return false;
     if (!address_field(request.setup32.address, "32-bit installer address", url32, error)) return false;
     if (!address_field(request.setup64.address, "64-bit installer address", url64, error)) return false;
     if (!address_field(request.manual.address, "manual page", page, error)) return false;
     std::string newer_version, newer_page;
     if (request.newer) {
-        if (!version_field(request.newer_version, entry_kind::newer_release, newer_version, error)) return false;
+        if (!version_field(request.newer_version, list_entry_kind::newer_release, newer_version, error)) return false;
         if (!address_field(request.newer_page, "newer release page", newer_page, error)) return false;
     }
     if (!digest_of(request.setup32.path, digest32, error)) return false;

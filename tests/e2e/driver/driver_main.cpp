@@ -8,6 +8,8 @@
 //   info --hwnd H
 //   click --hwnd H --id N          presses a push button (posted BM_CLICK)
 //   toggle --hwnd H --id N         toggles a check box (sent BM_CLICK)
+//   double-click --hwnd H --id N   two fast mouse clicks on a button, the
+//                                  second one arriving as a double click
 //   close --hwnd H                 WM_CLOSE
 //   cancel --hwnd H                the Cancel command (IDCANCEL)
 //   escape --hwnd H                the Esc key
@@ -110,6 +112,17 @@ static int post(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     if (!window || !::PostMessageW(window, message, wparam, lparam)) {
         print_error("post failed", ::GetLastError());
         return status_failed;
+    }
+    return status_ok;
+}
+
+// What the system posts for two fast clicks inside a button.
+static int double_click(HWND button) {
+    const LPARAM inside = MAKELPARAM(2, 2);
+    const UINT messages[] = {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP};
+    for (UINT message : messages) {
+        int status = post(button, message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, inside);
+        if (status != status_ok) return status;
     }
     return status_ok;
 }
@@ -285,6 +298,7 @@ static int dispatch(const driver_options& options) {
     }
     if (command == L"click") return post(control_of(options), BM_CLICK, 0, 0);
     if (command == L"toggle") return toggle(options);
+    if (command == L"double-click") return double_click(control_of(options));
     if (command == L"close") return post(options.window(), WM_CLOSE, 0, 0);
     if (command == L"cancel")
         return post(options.window(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);

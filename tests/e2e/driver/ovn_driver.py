@@ -73,6 +73,9 @@ class Driver:
     def click(self, hwnd, control_id):
         self.call("click", {"hwnd": hwnd, "id": control_id})
 
+    def double_click(self, hwnd, control_id):
+        self.call("double-click", {"hwnd": hwnd, "id": control_id})
+
     def toggle(self, hwnd, control_id):
         return self.call("toggle", {"hwnd": hwnd, "id": control_id})["checked"]
 

@@ -125,6 +125,21 @@ def reader_opens_page_then_tells(s):
     s.wait_idle()
 
 
+def reader_double_click_opens_once(s):
+    # The second of two fast clicks arrives as a double click, which the
+    # launcher window does not take for a second click.
+    s.start()
+    s.driver.double_click(s.hwnd, ID_READER)
+    box = s.wait_box(111)
+    time.sleep(QUIET_S)
+    s.failures.equal(1, len(s.message_boxes()), "message boxes after a double click")
+    s.failures.equal(1, len(s.shell_opened()), "pages opened by a double click")
+    s.answer(box, IDOK)
+    time.sleep(QUIET_S)
+    s.failures.equal([], s.message_boxes(), "message boxes after the answer")
+    s.wait_idle()
+
+
 def reader_shell_failure_shows_nothing(s):
     # Web pages go to a program that does not exist while this case runs.
     broken = tempfile.NamedTemporaryFile("w", suffix=".reg", delete=False, encoding="ascii")
@@ -153,7 +168,7 @@ def regedit(s, reg_file):
 CASES = {f.__name__: f for f in [
     matching_manual_opens_local, differing_manual_asks, no_manual_no_list_offers_support_page,
     server_down_opens_local_manual, guide_again_during_run_starts_nothing, guide_during_install_runs_in_parallel,
-    reader_opens_page_then_tells, reader_shell_failure_shows_nothing]}
+    reader_opens_page_then_tells, reader_double_click_opens_once, reader_shell_failure_shows_nothing]}
 
 
 def main():

@@ -184,13 +184,13 @@ TEST(FileInformation, MissingFileKeepsConstructionValues) {
     EXPECT_EQ(L"", info.get_md5());
 }
 
-TEST(FileInformation, PathOutsideTheAnsiCodePageGetsNoDigest) {
-    // Hangul has no place in code page 932: the file is found by its wide
-    // name, but the digest, which opens it by its ANSI name, is not made.
+TEST(FileInformation, PathOutsideTheAnsiCodePageGetsItsDigest) {
+    // Hangul has no place in code page 932: every step, the digest too,
+    // opens the file by its wide name.
     fixture_copy copy(L"japanese.exe", fixture(L"\uD55C.exe"));
     file_information info;
     EXPECT_TRUE(info.read_find_data(copy.path()));
     EXPECT_TRUE(info.read_version_info(copy.path()));
-    EXPECT_FALSE(info.read_md5(copy.path()));
-    EXPECT_EQ(L"", info.get_md5());
+    EXPECT_TRUE(info.read_md5(copy.path()));
+    EXPECT_EQ(expected_md5("japanese.exe"), info.get_md5());
 }

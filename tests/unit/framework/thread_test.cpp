@@ -4,9 +4,11 @@
 #include <windows.h>
 
 #include <atomic>
+#include <memory>
 
 #include "win_handle.h"
 #include "win_thread.h"
+#include "worker_control.h"
 
 namespace {
 
@@ -45,6 +47,19 @@ UINT send_then_wait(LPVOID param) {
     }
     WaitForSingleObject(job->event, INFINITE);
     return 0;
+}
+
+// Stands in for TerminateThread, which only asks for the end: this thread
+// ignores its stop flag and ends a while after the termination was asked.
+HANDLE termination_asked = nullptr;
+constexpr DWORD ending_after_termination_ms = 300;
+
+BOOL WINAPI ask_termination(HANDLE, DWORD) { return SetEvent(termination_asked); }
+
+UINT ends_late_when_terminated(LPVOID) {
+    WaitForSingleObject(termination_asked, INFINITE);
+    Sleep(ending_after_termination_ms);
+    return worker_terminated_code;
 }
 
 class watched_thread : public CWinThread {
@@ -146,4 +161,22 @@ TEST(WinThread, WaitCountsItsTimeOutAcrossTheClockWrap) {
     EXPECT_TRUE(wait_for_thread(thread->handle(), 5000, clock_near_wrap));
     delete thread;
     DestroyWindow(window);
+}
+
+TEST(WorkerControl, TerminatedWorkerHasEndedBeforeItsObjectGoes) {
+    kernel_handle asked(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    termination_asked = asked.get();
+    std::unique_ptr<CWinThread> worker;
+    volatile LONG stop = 0;
+    ASSERT_TRUE(start_worker(worker, ends_late_when_terminated, nullptr, &stop, "test worker error 0x%x"));
+    HANDLE thread = nullptr;
+    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), worker->handle(), GetCurrentProcess(), &thread, SYNCHRONIZE,
+                                FALSE, 0));
+    kernel_handle watched(thread);
+
+    end_worker(worker, &stop, 100, ask_termination);
+    EXPECT_EQ(stop, 1);
+    EXPECT_EQ(worker, nullptr);
+    EXPECT_EQ(WaitForSingleObject(watched.get(), 0), WAIT_OBJECT_0);
+    termination_asked = nullptr;
 }

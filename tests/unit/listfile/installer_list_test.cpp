@@ -279,6 +279,34 @@ TEST(InstallerList, ZeroByteEndsTheStoredField) {
     EXPECT_EQ(L"http://127.0.0.1/s", d.GetSetupUrl());
 }
 
+// It ends the field for every test on it too: "both", a zero and junk is
+// the platform word "both"; a version after the zero is no version; a
+// zero after "manual" leaves the keyword.
+TEST(InstallerList, ZeroByteEndsTheFieldForEveryTest) {
+    struct row {
+        const char* line;  // '|' stands for a zero byte
+        bool accepted;
+        const wchar_t* setup_url;
+        bool manual_found;
+    };
+    const row rows[] = {
+        {"both|junk 6.0.0.1 dd http://127.0.0.1/s", true, L"http://127.0.0.1/s", false},
+        {"both x|6.0.0.1 dd http://127.0.0.1/s", false, L"", false},
+        {"both manual|x dm http://127.0.0.1/m", false, L"", true},
+    };
+    for (const row& r : rows) {
+        SCOPED_TRACE(r.line);
+        std::string text = std::string("h\n") + r.line + "\n";
+        for (char& c : text)
+            if (c == '|') c = '\0';
+        CInstallerDownloader d;
+        EXPECT_EQ(r.accepted, ParseLtFile(body_of(text), d, windows_64bit));
+        EXPECT_EQ(r.setup_url, d.GetSetupUrl());
+        EXPECT_FALSE(d.newer_release);
+        EXPECT_EQ(r.manual_found, d.list_manual_found);
+    }
+}
+
 TEST(InstallerList, TwoThreadsParseAtOnce) {
     const std::vector<char> body = fixture("installer6.lt");
     auto worker = [&body](bool platform, bool* all_ok) {

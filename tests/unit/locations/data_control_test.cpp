@@ -7,6 +7,7 @@
 #include <string>
 
 #include "locations/scratch_folder.h"
+#include "string_convert.h"
 
 namespace {
 
@@ -141,6 +142,36 @@ TEST_F(Locations, ManualBesideTheLauncherIsFoundWithItsDigest) {
     EXPECT_EQ(data.manual().manual_digest, digest_abc);
 }
 
+// A user folder named with a letter that code page 932 lacks ("José"), so
+// %temp% too, and a medium folder named so: the digests are still made, so
+// the downloads and the manual of that user can pass their checks.
+TEST_F(Locations, FoldersNamedOutsideTheAnsiCodePageKeepTheirDigests) {
+    const std::wstring name = L"Jos\u00e9";
+    ASSERT_NE(ansi_to_wide(wide_to_ansi(name)), name) << "the name must have no place in the ANSI code page";
+    const std::wstring named_temp = scratch.path() + name + L"\\Temp";
+    const std::wstring named_medium = scratch.path() + name + L"\\medium\\";
+    scoped_variable temp_named(L"TEMP", named_temp.c_str());
+    scoped_variable tmp_named(L"TMP", named_temp.c_str());
+    ASSERT_TRUE(write_file(named_temp + L"\\ovn6setup\\setup64.exe", "abc"));
+    ASSERT_TRUE(write_file(named_medium + L"ovn6setup\\setup64.exe", ""));
+    ASSERT_TRUE(write_file(named_medium + L"ovn6setup\\ovn6manual.pdf", "abc"));
+    CDataControl data(named_medium, true);
+
+    data.find_existing_setup(&running);
+    EXPECT_EQ(data.install().setup_kind, setup_kind_temporary);
+    EXPECT_EQ(data.install().setup_digest, digest_abc);
+    data.prepare_download_path(&running);
+    data.inspect_downloaded_setup(&running);
+    EXPECT_EQ(data.install().download_digest, digest_abc);
+
+    ASSERT_TRUE(::DeleteFileW((named_temp + L"\\ovn6setup\\setup64.exe").c_str()));
+    data.find_existing_setup(&running);
+    EXPECT_EQ(data.install().setup_kind, setup_kind_beside_launcher);
+    EXPECT_EQ(data.install().setup_digest, digest_empty);
+    data.find_local_manual(&running);
+    EXPECT_EQ(data.manual().manual_digest, digest_abc);
+}
+
 // Without %temp% the temporary candidate names no real file: the medium's
 // setup is found and the download path keeps the variable as written.
 TEST_F(Locations, UndefinedTempLeavesTheLiteralUnexpanded) {
@@ -171,8 +202,8 @@ TEST_F(Locations, EmptyTempFindsNoTemporarySetup) {
 TEST_F(Locations, StopFlagRaisedOrMissingLeavesEveryFieldAsItWas) {
     ASSERT_TRUE(write_file(temp_file(L"setup64.exe"), "abc"));
     ASSERT_TRUE(write_file(medium_file(L"ovn6manual.pdf"), "abc"));
-    const InstallPart install{setup_kind_beside_launcher, false, L"p", L"d", L"ld", L"lu", L"", L"dd", true, L"7.0", L"u"};
-    const ManualPart manual{false, L"m", L"md", L"lmd", L"lmu"};
+    const InstallPart install{setup_kind_beside_launcher, false, L"p", L"d", L"", L"dd", {}};
+    const ManualPart manual{false, L"m", L"md", {}};
     stop_flag raised = 1;
     for (const stop_flag* stop : {static_cast<const stop_flag*>(&raised), static_cast<const stop_flag*>(nullptr)}) {
         CDataControl data(medium, true);

@@ -68,7 +68,7 @@ protected:
 
 TEST_F(OpenDocument, ManualPageFromTheListOrElseTheSupportPage) {
     EXPECT_TRUE(open_latest_manual_page(data));
-    data.manual().list_manual_page_url = L"http://127.0.0.1:9/manual/latest.html";
+    data.manual().list.manual.page_url = L"http://127.0.0.1:9/manual/latest.html";
     EXPECT_TRUE(open_latest_manual_page(data));
     std::vector<std::wstring> lines = wait_for_recorded(2);
     ASSERT_EQ(lines.size(), 2u);
@@ -84,7 +84,7 @@ TEST_F(OpenDocument, ReleasePageAndLocalManualNeedATarget) {
     ::Sleep(quiet_ms);
     EXPECT_TRUE(recorded().empty());
 
-    data.install().newer_release_url = L"https://127.0.0.1:9/orvane7/";
+    data.install().list.newer_release.page_url = L"https://127.0.0.1:9/orvane7/";
     EXPECT_TRUE(open_release_page(data));
     std::vector<std::wstring> lines = wait_for_recorded(1);
     ASSERT_EQ(lines.size(), 1u);

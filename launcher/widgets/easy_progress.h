@@ -42,11 +42,11 @@ public:
 protected:
     void DoDataExchange() override;
     BOOL OnInitDialog() override;
+    HBRUSH OnCtlColor(HDC dc, HWND control, UINT type) override;
     bool OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) override;
 
 private:
     static UINT progress_proc(LPVOID param);
-    HBRUSH OnCtlColor(HDC dc, HWND control, UINT message);
     BOOL OnEraseBkgnd(HDC dc);
     void OnDestroy();
     void shut_down_thread();

@@ -9,7 +9,7 @@
 #include "progress_font.h"
 #include "resource.h"
 #include "resource_text.h"
-#include "system_log.h"
+#include "worker_control.h"
 
 namespace {
 
@@ -19,7 +19,6 @@ constexpr int bar_distance_from_bottom = 20;
 constexpr int bar_first_position = 1;
 constexpr int bar_wrap_position = 255;  // the maximum, never reached
 constexpr DWORD stop_wait_ms = 5000;
-constexpr DWORD terminated_exit_code = 0xFFFFFFFF;
 
 // The first line of a message; empty when it has no line feed.
 std::wstring first_line(const std::wstring& text) {
@@ -106,21 +105,8 @@ BOOL CEasyProgress::OnInitDialog() {
     return TRUE;
 }
 
-bool CEasyProgress::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) {
+bool CEasyProgress::OnMessage(UINT message, WPARAM wparam, LPARAM, LRESULT& result) {
     switch (message) {
-    case WM_CTLCOLORMSGBOX:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-        return false;
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLORSCROLLBAR: {
-        HBRUSH brush = OnCtlColor(reinterpret_cast<HDC>(wparam), reinterpret_cast<HWND>(lparam), message);
-        if (!brush) return false;
-        result = reinterpret_cast<LRESULT>(brush);
-        return true;
-    }
     case WM_ERASEBKGND:
         result = OnEraseBkgnd(reinterpret_cast<HDC>(wparam));
         return true;
@@ -132,8 +118,9 @@ bool CEasyProgress::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESUL
     }
 }
 
-HBRUSH CEasyProgress::OnCtlColor(HDC dc, HWND control, UINT message) {
-    if (message == WM_CTLCOLORSTATIC) {
+HBRUSH CEasyProgress::OnCtlColor(HDC dc, HWND control, UINT type) {
+    if (type == CTLCOLOR_MSGBOX || type == CTLCOLOR_EDIT || type == CTLCOLOR_LISTBOX) return nullptr;
+    if (type == CTLCOLOR_STATIC) {
         if (!::IsWindowEnabled(control)) return nullptr;
         ::SetTextColor(dc, frame_blue);
         ::SelectObject(dc, text_font_.get());
@@ -161,33 +148,13 @@ void CEasyProgress::OnDestroy() {
     shut_down_thread();
 }
 
-void CEasyProgress::shut_down_thread() {
-    if (!thread_) return;
-    if (!StopProgressThread()) ::TerminateThread(thread_->handle(), terminated_exit_code);
-    thread_.reset();
-}
+void CEasyProgress::shut_down_thread() { end_worker(thread_, &stop_, stop_wait_ms); }
 
 int CEasyProgress::StartProgressThread() {
-    if (thread_ && thread_->is_running()) return 1;
-    thread_.reset();
-    stop_ = 0;
-    CWinThread* thread = begin_thread(progress_proc, this, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
-    if (!thread) {
-        system_log().write_a(log_level_info, "progressdlg beginthread error 0x%x", ::GetLastError());
-        return 0;
-    }
-    thread->m_bAutoDelete = FALSE;
-    thread_.reset(thread);
-    thread_->ResumeThread();
-    return 1;
+    return start_worker(thread_, progress_proc, this, &stop_, "progressdlg beginthread error 0x%x") ? 1 : 0;
 }
 
-int CEasyProgress::StopProgressThread() {
-    DWORD code = 0;
-    if (!thread_ || !thread_->exit_code(code) || code != STILL_ACTIVE) return 1;
-    stop_ = 1;
-    return ::WaitForSingleObject(thread_->handle(), stop_wait_ms) == WAIT_OBJECT_0 ? 1 : 0;
-}
+int CEasyProgress::StopProgressThread() { return stop_worker(thread_, &stop_, stop_wait_ms) ? 1 : 0; }
 
 UINT CEasyProgress::progress_proc(LPVOID param) {
     auto* self = static_cast<CEasyProgress*>(param);
