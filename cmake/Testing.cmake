@@ -3,11 +3,32 @@
 # the emulator wrapper, not once per test.
 include(GoogleTest)
 
+# ovn_wine_prefix(PREFIX RUN): the emulator wrapper RUN for the prefix
+# folder PREFIX.
+function(ovn_wine_prefix OVN_WINEPREFIX run)
+  configure_file(${PROJECT_SOURCE_DIR}/tools/wine-run.sh.in ${run} @ONLY
+                 FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
+                                  WORLD_READ WORLD_EXECUTE)
+endfunction()
+
 set(OVN_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
 set(OVN_WINE_RUN ${CMAKE_BINARY_DIR}/wine-run.sh)
-configure_file(${PROJECT_SOURCE_DIR}/tools/wine-run.sh.in ${OVN_WINE_RUN} @ONLY
-               FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+ovn_wine_prefix(${OVN_WINEPREFIX} ${OVN_WINE_RUN})
 set(CMAKE_CROSSCOMPILING_EMULATOR ${OVN_WINE_RUN})
+
+# ovn_private_prefix(NAME PREFIX_VAR RUN_VAR): a prefix of its own,
+# wineprefix-NAME, for tests whose settings or registrations must reach no
+# test of the shared prefix; PREFIX_VAR and RUN_VAR receive its folder and
+# its emulator wrapper. The tests run under run_with_servers.py
+# --private-prefix, which ends that prefix's wineserver after each test, so
+# they take turns under one resource lock.
+function(ovn_private_prefix name prefix_var run_var)
+  set(prefix ${CMAKE_BINARY_DIR}/wineprefix-${name})
+  set(run ${CMAKE_BINARY_DIR}/wine-run-${name}.sh)
+  ovn_wine_prefix(${prefix} ${run})
+  set(${prefix_var} ${prefix} PARENT_SCOPE)
+  set(${run_var} ${run} PARENT_SCOPE)
+endfunction()
 
 # GoogleTest from Debian's sources, built with the cross toolchain.
 set(OVN_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources")

@@ -14,24 +14,13 @@ import shutil
 import struct
 import sys
 
-from release_run import VERSION, addresses, files_under, make_inputs, read, reported_files, reported_md5, \
+from release_run import VERSION, Checks, addresses, files_under, make_inputs, read, reported_files, reported_md5, \
     run_release
 
 I386_MACHINE = 0x14C
 GUI_SUBSYSTEM = 2
 MEDIUM_FILES = {"ovn6launcher.exe", "ovn6setup/setup32.exe", "ovn6setup/setup64.exe", "ovn6setup/ovn6manual.pdf"}
 PUBLISH_FILES = {"installer6.lt", "setup32.exe", "setup64.exe"}
-
-
-class Checks:
-    def __init__(self):
-        self.failed = 0
-
-    def check(self, condition, what):
-        print("%s %s" % ("ok  " if condition else "FAIL", what), flush=True)
-        if not condition:
-            self.failed += 1
-        return condition
 
 
 def pe_machine_and_subsystem(path):

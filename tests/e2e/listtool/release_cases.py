@@ -20,22 +20,11 @@ import shutil
 import subprocess
 import sys
 
-from release_run import files_under, make_inputs, read, reported_files, reported_md5, run_release
+from release_run import Checks, files_under, make_inputs, read, reported_files, reported_md5, run_release
 
 TOOL = "x86_64/tools/listtool/ovn6list.exe"
 SIGNED = ["medium/ovn6launcher.exe", "medium/ovn6setup/setup32.exe", "medium/ovn6setup/setup64.exe",
           "publish/setup32.exe", "publish/setup64.exe"]
-
-
-class Checks:
-    def __init__(self):
-        self.failed = 0
-
-    def check(self, condition, what):
-        print("%s %s" % ("ok  " if condition else "FAIL", what), flush=True)
-        if not condition:
-            self.failed += 1
-        return condition
 
 
 def sha256(path):

@@ -12,6 +12,19 @@ REPORTED_FILE = re.compile(r"^  (\S+) +(\d+) bytes  sha256 ([0-9a-f]{64})$", re.
 REPORTED_MD5 = re.compile(r"^  (\S+) +(\S+) +md5 ([0-9a-f]{32})$", re.M)
 
 
+class Checks:
+    """Prints every check as it goes and counts the failed ones."""
+
+    def __init__(self):
+        self.failed = 0
+
+    def check(self, condition, what):
+        print("%s %s" % ("ok  " if condition else "FAIL", what), flush=True)
+        if not condition:
+            self.failed += 1
+        return condition
+
+
 def read(path):
     with open(path, "rb") as f:
         return f.read()
