@@ -26,22 +26,23 @@ std::wstring http_address(const wchar_t* host, const wchar_t* path) {
 bool open_release_page(const CDataControl& data) {
     const std::wstring& page = data.install().list.newer_release.page_url;
     if (page.empty()) return false;
-    return shell_open(nullptr, page);
+    return shell_open(nullptr, page, shell_caller::worker_thread);
 }
 
 bool open_latest_manual_page(const CDataControl& data) {
     const std::wstring& page = data.manual().list.manual.page_url;
-    return shell_open(nullptr, page.empty() ? http_address(support_host, support_path) : page);
+    return shell_open(nullptr, page.empty() ? http_address(support_host, support_path) : page,
+                      shell_caller::worker_thread);
 }
 
 bool open_local_manual(const CDataControl& data) {
     const std::wstring& path = data.manual().manual_path;
     if (path.empty()) return false;
-    return shell_open(nullptr, path);
+    return shell_open(nullptr, path, shell_caller::worker_thread);
 }
 
 bool open_reader_page(HWND owner) {
-    if (!shell_open(owner, http_address(reader_host, reader_path))) return false;
+    if (!shell_open(owner, http_address(reader_host, reader_path), shell_caller::window_thread)) return false;
     message_box_by_id(owner, IDS_READER_NEEDED, MB_OK | MB_ICONINFORMATION);
     return true;
 }

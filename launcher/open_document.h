@@ -1,5 +1,6 @@
 // Documents and web pages handed to the shell. Each opener returns true
-// when the shell reports success.
+// when the shell reports success. The first three run on the worker
+// threads, the reader page on the window thread.
 #pragma once
 
 #include <windows.h>
