@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "com_apartment.h"
 #include "launcher_dlg.h"
 #include "message_box.h"
 #include "module.h"
@@ -46,6 +47,9 @@ BOOL CLauncherApp::InitInstance() {
     }
 
     {
+        // The reader button hands its page to the shell from this thread;
+        // the apartment outlives the dialog and its workers.
+        com_apartment apartment;
         CLauncherDlg dialog(data_control_);
         m_pMainWnd = &dialog;
         dialog.DoModal();

@@ -2,6 +2,7 @@
 // window, and the thread entries that build it and run the plain runs.
 #include <string>
 
+#include "com_apartment.h"
 #include "control_state.h"
 #include "flows.h"
 #include "install_flow.h"
@@ -54,6 +55,7 @@ private:
 UINT launch_installer_proc(LPVOID param) {
     auto* dialog = static_cast<CLauncherDlg*>(param);
     if (!dialog || !dialog->data_control()) return 0;
+    com_apartment apartment;  // the run hands setups and pages to the shell
     CWaitCursor wait_cursor;
     launcher_view view(*dialog);
     server_list_source source;
@@ -64,6 +66,7 @@ UINT launch_installer_proc(LPVOID param) {
 UINT launch_manual_proc(LPVOID param) {
     auto* dialog = static_cast<CLauncherDlg*>(param);
     if (!dialog || !dialog->data_control()) return 0;
+    com_apartment apartment;  // the run hands documents and pages to the shell
     launcher_view view(*dialog);
     server_list_source source;
     run_manual(view, source, *dialog->data_control(), dialog->manual_stop);

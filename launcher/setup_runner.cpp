@@ -43,7 +43,9 @@ int run_setup_and_wait(const std::wstring& path, const std::wstring& parameters)
 
     SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof(info);
-    info.fMask = SEE_MASK_NOCLOSEPROCESS;
+    // A process handle for the wait, and the start complete before the
+    // call returns, as the worker thread ends soon after.
+    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC;
     info.hwnd = nullptr;
     info.lpVerb = elevating_verb();
     info.lpFile = name.c_str();

@@ -24,6 +24,7 @@ static const std::string http_scheme = "http";
 static const std::string http_default_port = "80";
 static const std::string https_scheme = "https";
 static const std::string https_default_port = "443";
+static const std::string scheme_separator = "://";
 
 // Room reserved in segment_ends before the path is built.
 static const std::size_t reserved_segments = 64;
@@ -168,4 +169,15 @@ std::string request_target(const url_components& components) {
     target += components.path;
     if (!components.query.empty()) target += components.query;
     return target;
+}
+
+bool is_web_address(const std::string& text) {
+    url_components components;
+    if (!components.parse(text)) return false;
+    if (components.scheme != http_scheme && components.scheme != https_scheme) return false;
+    // The folded scheme matches the text's start only when the match began
+    // at its first character.
+    std::string start = text.substr(0, components.scheme.size() + scheme_separator.size());
+    fold_bytes(start);
+    return start == components.scheme + scheme_separator;
 }

@@ -30,3 +30,8 @@ private:
 // "/", the path, then the query when there is one: the object name of the
 // request.
 std::string request_target(const url_components& components);
+
+// True when text parses with scheme "http" or "https" written at its very
+// start. parse searches, so it also finds an address behind other text, as
+// in "C:\x.exe http://a": such a text is no web address.
+bool is_web_address(const std::string& text);

@@ -10,8 +10,8 @@ import sys
 from pe_file import PeFile
 
 I386, GUI, XP_SUBSYSTEM = 0x14C, 2, (5, 1)
-SYSTEM_DLLS = {"KERNEL32", "USER32", "GDI32", "COMCTL32", "SHELL32", "ADVAPI32", "VERSION", "WININET", "WS2_32",
-               "MSVCRT", "WINTRUST", "CRYPT32"}
+SYSTEM_DLLS = {"KERNEL32", "USER32", "GDI32", "COMCTL32", "SHELL32", "OLE32", "ADVAPI32", "VERSION", "WININET",
+               "WS2_32", "MSVCRT", "WINTRUST", "CRYPT32"}
 SUPPORTED_OS = {"{e2011457-1546-43c5-a5fe-008deee3d3f0}": "Vista", "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}": "7"}
 COMMON_CONTROLS = "Microsoft.Windows.Common-Controls"
 VERSIONS = ("1.0.3.3", "6.0.3.3")

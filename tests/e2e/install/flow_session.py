@@ -15,6 +15,7 @@ import hashlib
 import json
 import os
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -37,6 +38,13 @@ LIST_PATH = "/launcher/installer6.lt"
 SETUP_URL_PATH = "/ovn6/setup64.exe"
 RELEASE_PAGE = "http://127.0.0.1/ovn10/"
 MANUAL_PAGE = "http://127.0.0.1/ovn6/manual.html"
+# Pages a list file may name that are no web addresses: a program, one on a
+# share, a file address. The launcher gives none of them to the shell (it
+# would start the program), but the web address in capitals after them.
+NON_WEB_PAGES = ("C:\\Windows\\notepad.exe", "\\\\host\\share\\x.exe", "file:///C:/x.exe")
+CAPITALS_WEB_PAGE = "HTTP://EXAMPLE/x"
+# The program the first of them names, as its command line shows in /proc.
+NON_WEB_PROGRAM = "notepad.exe"
 # The fixed pages the launcher falls back to (see launcher/open_document.cpp).
 SUPPORT_PAGE_PATH = "/cs/"
 READER_PAGE_PATH = "/products/acrobat/readstep2.html"
@@ -180,7 +188,8 @@ class FlowSession:
 
     # The list-file server.
     def serve(self, list_lines=None, files=None, gates=()):
-        """Serves a list file (None: 404) and files {url path: bytes}."""
+        """Serves a list file (None: 404) and files {url path: bytes}. A
+        later call changes what the running server answers."""
         routes = []
         if list_lines is not None:
             self._write("installer6.lt", ("ORVANE 6.0 installer list\r\n" + "".join(
@@ -193,14 +202,15 @@ class FlowSession:
             routes.append("%s 200 file%d.bin" % (path, i))
         with open(self.routes, "w") as f:
             f.write("\n".join(routes) + "\n")
-        server = http_test_server.Server(("127.0.0.1", self.args.list_port), GatedHandler)
-        server.record = self.server_record
-        server.routes = self.routes
-        server.gates = {path: threading.Event() for path in gates}
-        server.arrived = set()
-        open(self.server_record, "a").close()
-        threading.Thread(target=server.serve_forever, kwargs={"poll_interval": 0.1}, daemon=True).start()
-        self.server = server
+        if self.server is None:
+            server = http_test_server.Server(("127.0.0.1", self.args.list_port), GatedHandler)
+            server.record = self.server_record
+            server.routes = self.routes
+            server.arrived = set()
+            open(self.server_record, "a").close()
+            threading.Thread(target=server.serve_forever, kwargs={"poll_interval": 0.1}, daemon=True).start()
+            self.server = server
+        self.server.gates = {path: threading.Event() for path in gates}
 
     def _write(self, name, data):
         with open(os.path.join(self.work, name), "wb") as f:
@@ -359,6 +369,27 @@ class FlowSession:
             return []
         with open(self.shell_log, encoding="utf-8") as f:
             return [line.strip() for line in f if line.strip()]
+
+    def check_not_started(self, program):
+        """Checks that no program named program runs in the build's Wine
+        prefix; one that does was started through the launcher and is
+        ended."""
+        found = []
+        for pid in filter(str.isdigit, os.listdir("/proc")):
+            try:
+                with open("/proc/%s/cmdline" % pid, "rb") as f:
+                    command = f.read().decode("utf-8", "replace").lower()
+                with open("/proc/%s/environ" % pid, "rb") as f:
+                    environment = f.read().split(b"\0")
+            except OSError:
+                continue  # gone, or not ours to read
+            if program.lower() in command and ("WINEPREFIX=" + self.args.prefix).encode() in environment:
+                found.append(command.replace("\0", " ").strip())
+                try:
+                    os.kill(int(pid), signal.SIGTERM)
+                except OSError:
+                    pass  # it ended meanwhile
+        self.failures.equal([], found, "programs %s started" % program)
 
     def temp_digest(self, name="setup64.exe"):
         """The digest of a file in the temporary folder; None when missing."""

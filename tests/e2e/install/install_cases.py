@@ -6,15 +6,15 @@ import os
 import sys
 import time
 
-from flow_session import (ID_OK, IDNO, IDOK, IDYES, LIST_PATH, RELEASE_PAGE, SETUP_URL_PATH, TEXT,
-                          md5, poll, run_case)
+from flow_session import (CAPITALS_WEB_PAGE, ID_OK, IDNO, IDOK, IDYES, LIST_PATH, NON_WEB_PAGES, NON_WEB_PROGRAM,
+                          RELEASE_PAGE, SETUP_URL_PATH, TEXT, md5, poll, run_case)
 
 # Longer than the launcher's 5000 ms wait for a setup.
 LONG_SETUP_MS = 8000
 
 
-def newer_release_line():
-    return "64bit 10.0.0.0 - %s" % RELEASE_PAGE
+def newer_release_line(page=RELEASE_PAGE):
+    return "64bit 10.0.0.0 - %s" % page
 
 
 def no_list_no_setup(s):
@@ -48,6 +48,23 @@ def newer_release_yes_opens_page(s):
     s.wait_run_end(s.shell_opened)
     s.failures.equal([RELEASE_PAGE], s.shell_opened(), "pages opened")
     s.failures.equal([], s.runs(), "setup starts")
+
+
+def newer_release_page_only_when_web(s):
+    # Yes to a page that is no web address opens nothing and ends the run,
+    # as for a list without a page.
+    digest = s.put_medium_setup()
+    s.start()
+    for page in NON_WEB_PAGES + (CAPITALS_WEB_PAGE,):
+        print("page " + page, flush=True)
+        s.serve([newer_release_line(page), s.setup_line(digest)])
+        s.click(ID_OK)
+        s.expect_box(106, IDYES, argument="10.0.0.0")
+        s.wait_idle()
+    s.failures.check(poll(s.shell_opened, 30), "the web page opened")
+    s.failures.equal([CAPITALS_WEB_PAGE], s.shell_opened(), "pages opened")
+    s.failures.equal([], s.runs(), "setup starts")
+    s.check_not_started(NON_WEB_PROGRAM)
 
 
 def newer_release_no_then_no(s):
@@ -271,8 +288,8 @@ def install_command_during_run(s):
 
 
 CASES = {f.__name__: f for f in [
-    no_list_no_setup, no_list_setup_at_hand, newer_release_yes_opens_page, newer_release_no_then_no,
-    newer_release_no_then_yes, matching_digest_runs_setup_at_hand, download_runs_with_log,
+    no_list_no_setup, no_list_setup_at_hand, newer_release_yes_opens_page, newer_release_page_only_when_web,
+    newer_release_no_then_no, newer_release_no_then_yes, matching_digest_runs_setup_at_hand, download_runs_with_log,
     download_fails_with_setup_at_hand, download_fails_without_setup, digest_mismatch_keeps_earlier_download,
     digest_mismatch_without_setup, upper_case_digest_always_downloads, temporary_setup_wins,
     only_this_processor_type, refused_elevation, setup_still_running, changed_before_start_not_run,

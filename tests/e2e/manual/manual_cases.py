@@ -11,20 +11,25 @@ import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "install"))
 
-from flow_session import (ID_GUIDE, ID_OK, ID_READER, IDNO, IDOK, IDYES, LIST_PATH, MANUAL_PAGE,  # noqa: E402
-                          READER_PAGE_PATH, SUPPORT_PAGE_PATH, md5, poll, run_case)
+from flow_session import (CAPITALS_WEB_PAGE, ID_GUIDE, ID_OK, ID_READER, IDNO, IDOK, IDYES, LIST_PATH,  # noqa: E402
+                          MANUAL_PAGE, NON_WEB_PAGES, NON_WEB_PROGRAM, READER_PAGE_PATH, SUPPORT_PAGE_PATH, md5, poll,
+                          run_case)
 
 # How long a test watches for something that must not happen.
 QUIET_S = 4
 
 
-def manual_line(digest):
-    return "both manual %s %s" % (digest, MANUAL_PAGE)
+def manual_line(digest, page=MANUAL_PAGE):
+    return "both manual %s %s" % (digest, page)
 
 
-def list_with_manual(s, digest):
+def list_with_manual(s, digest, page=MANUAL_PAGE):
     # The list needs an installer entry to count as usable.
-    return [s.setup_line(md5(b"installer")), manual_line(digest)]
+    return [s.setup_line(md5(b"installer")), manual_line(digest, page)]
+
+
+def is_support_page(page):
+    return page.startswith("http://") and page.endswith(SUPPORT_PAGE_PATH)
 
 
 def opened_manual(s):
@@ -62,14 +67,34 @@ def no_manual_no_list_offers_support_page(s):
     s.expect_box(112, IDYES)
     s.wait_run_end(s.shell_opened)
     pages = s.shell_opened()
-    s.failures.check(len(pages) == 1 and pages[0].startswith("http://") and pages[0].endswith(SUPPORT_PAGE_PATH),
-                     "Yes opens the support page: %r" % pages)
+    s.failures.check(len(pages) == 1 and is_support_page(pages[0]), "Yes opens the support page: %r" % pages)
     os.remove(s.shell_log)
     s.click(ID_GUIDE)
     s.expect_box(112, IDNO)
     s.wait_idle()
     time.sleep(1)
     s.failures.equal([], s.shell_opened(), "No without a manual opens nothing")
+
+
+def manual_page_only_when_web(s):
+    # A manual page that is no web address counts as none: Yes opens the
+    # support page instead.
+    s.start()
+    for page in NON_WEB_PAGES + (CAPITALS_WEB_PAGE,):
+        print("page " + page, flush=True)
+        s.serve(list_with_manual(s, md5(b"a newer manual"), page))
+        if os.path.exists(s.shell_log):
+            os.remove(s.shell_log)
+        s.click(ID_GUIDE)
+        s.expect_box(112, IDYES)
+        s.wait_run_end(s.shell_opened)
+        pages = s.shell_opened()
+        if page == CAPITALS_WEB_PAGE:
+            s.failures.equal([page], pages, "Yes opens the web page")
+        else:
+            s.failures.check(len(pages) == 1 and is_support_page(pages[0]),
+                             "Yes opens the support page for %s: %r" % (page, pages))
+    s.check_not_started(NON_WEB_PROGRAM)
 
 
 def server_down_opens_local_manual(s):
@@ -167,7 +192,7 @@ def regedit(s, reg_file):
 
 CASES = {f.__name__: f for f in [
     matching_manual_opens_local, differing_manual_asks, no_manual_no_list_offers_support_page,
-    server_down_opens_local_manual, guide_again_during_run_starts_nothing, guide_during_install_runs_in_parallel,
+    manual_page_only_when_web, server_down_opens_local_manual, guide_again_during_run_starts_nothing, guide_during_install_runs_in_parallel,
     reader_opens_page_then_tells, reader_double_click_opens_once, reader_shell_failure_shows_nothing]}
 
 

@@ -205,3 +205,30 @@ TEST(UrlParse, QueryEndingWithALeadByteKeepsIt) {
     EXPECT_EQ("?\x82\x81\x82", parsed("http://h/?\x82\x60\x82").query);
     EXPECT_EQ("?\xe0", parsed("http://h/?%E0").query);
 }
+
+TEST(WebAddress, OnlyHttpAndHttpsFromTheFirstCharacter) {
+    struct { const char* text; bool web; } cases[] = {
+        {"http://127.0.0.1/ovn10/", true},
+        {"HTTP://EXAMPLE/x", true},
+        {"HtTpS://host:8443/a?b", true},
+        {"https://[::1]/", true},
+        {"", false},
+        {"C:\\Windows\\notepad.exe", false},
+        {"\\\\host\\share\\x.exe", false},
+        {"file:///C:/x.exe", false},
+        {"file://host/x.exe", false},
+        {"javascript:alert(1)", false},
+        {"notepad", false},
+        {"ftp://host/a", false},
+        {"xhttp://host/a", false},
+        // The parser's search finds these addresses behind other text.
+        {"C:\\x.exe http://host/", false},
+        {" http://host/", false},
+        {"see: https://host/", false},
+        {"http://host/../a", false},  // does not parse
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.text);
+        EXPECT_EQ(test.web, is_web_address(test.text));
+    }
+}
