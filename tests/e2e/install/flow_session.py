@@ -26,12 +26,14 @@ E2E = os.path.dirname(HERE)
 sys.path.insert(0, os.path.join(E2E, "window"))
 sys.path.insert(0, os.path.join(E2E, "driver"))
 sys.path.insert(0, os.path.join(os.path.dirname(E2E), "servers"))
+sys.path.insert(0, os.path.join(os.path.dirname(E2E), "signing"))
 
 import http_test_server  # noqa: E402
 from launcher_session import (ID_CHOOSE_FOLDER, ID_GUIDE, ID_OK, ID_READER, WINDOW_CLASS,  # noqa: E402,F401
                               Launchers)
 from ovn_driver import windows_path  # noqa: E402
 from run_with_servers import lock_fixed_port  # noqa: E402
+import throwaway_signing  # noqa: E402
 
 LIST_PATH = "/launcher/installer6.lt"
 SETUP_URL_PATH = "/ovn6/setup64.exe"
@@ -163,6 +165,23 @@ class FlowSession:
             f.write("[standin]\r\nexit_code=%d\r\nsleep_ms=%d\r\nrecord=%s\r\n"
                     % (exit_code, sleep_ms, windows_path(self.record)))
 
+    # A launcher signed by its publisher, and setups signed by whom a test
+    # chooses (None: unsigned), with certificates made for this test.
+    def sign_launcher(self):
+        self.certificates = throwaway_signing.Certificates(os.path.join(self.work, "certificates"))
+        self.certificates.sign_in_place(self.launcher)
+
+    def signed_setup_bytes(self, tag, signer="publisher", altered=False):
+        path = os.path.join(self.work, "signing.exe")
+        with open(path, "wb") as f:
+            f.write(self.setup_bytes(tag))
+        if signer:
+            self.certificates.sign_in_place(path, signer)
+        if altered:
+            throwaway_signing.alter(path)
+        with open(path, "rb") as f:
+            return f.read()
+
     def put_medium_setup(self, tag="medium", **options):
         return self.put_setup(self.medium_setup_dir, tag, **options)
 
@@ -181,6 +200,19 @@ class FlowSession:
     # The list-file server.
     def serve(self, list_lines=None, files=None, gates=()):
         """Serves a list file (None: 404) and files {url path: bytes}."""
+        self.publish(list_lines, files)
+        server = http_test_server.Server(("127.0.0.1", self.args.list_port), GatedHandler)
+        server.record = self.server_record
+        server.routes = self.routes
+        server.gates = {path: threading.Event() for path in gates}
+        server.arrived = set()
+        open(self.server_record, "a").close()
+        threading.Thread(target=server.serve_forever, kwargs={"poll_interval": 0.1}, daemon=True).start()
+        self.server = server
+
+    def publish(self, list_lines=None, files=None):
+        """What the server answers from now on (it reads its routes anew for
+        every request)."""
         routes = []
         if list_lines is not None:
             self._write("installer6.lt", ("ORVANE 6.0 installer list\r\n" + "".join(
@@ -193,14 +225,6 @@ class FlowSession:
             routes.append("%s 200 file%d.bin" % (path, i))
         with open(self.routes, "w") as f:
             f.write("\n".join(routes) + "\n")
-        server = http_test_server.Server(("127.0.0.1", self.args.list_port), GatedHandler)
-        server.record = self.server_record
-        server.routes = self.routes
-        server.gates = {path: threading.Event() for path in gates}
-        server.arrived = set()
-        open(self.server_record, "a").close()
-        threading.Thread(target=server.serve_forever, kwargs={"poll_interval": 0.1}, daemon=True).start()
-        self.server = server
 
     def _write(self, name, data):
         with open(os.path.join(self.work, name), "wb") as f:
