@@ -3,6 +3,8 @@
 #include "file_information.h"
 #include "path_util.h"
 #include "platform.h"
+#include "publisher_check.h"
+#include "system_log.h"
 
 #include <utility>
 
@@ -34,6 +36,14 @@ std::wstring digest_of(const std::wstring& path) {
     return info.get_md5();
 }
 
+// A setup in the temporary folder that is not from the publisher is
+// passed over as if it were absent.
+bool counts_as_at_hand(const std::wstring& temporary_setup, const std::wstring& publisher) {
+    if (from_publisher(temporary_setup, INVALID_HANDLE_VALUE, publisher)) return true;
+    system_log().write_w(log_level_info, L"setup in the temporary folder passed over: %s", temporary_setup.c_str());
+    return false;
+}
+
 }  // namespace
 
 CDataControl::CDataControl() : CDataControl(own_folder(), is_64bit_windows()) {}
@@ -58,9 +68,11 @@ void CDataControl::find_existing_setup(const stop_flag* stop) {
     InstallPart& part = data_.install;
     part.setup_kind = setup_kind_none;
 
-    // A download from an earlier run wins over the medium's setup.
+    // A download from an earlier run wins over the medium's setup, when it
+    // comes from the launcher's publisher; the medium's own setup lies
+    // beside the launcher and is taken as it is.
     std::wstring candidate = temporary_setup_path();
-    if (file_exists(candidate)) {
+    if (file_exists(candidate) && counts_as_at_hand(candidate, publisher_)) {
         part.setup_kind = setup_kind_temporary;
     } else {
         candidate = beside_launcher_setup_path();

@@ -71,6 +71,12 @@ public:
 
     const std::wstring& launcher_folder() const { return launcher_folder_; }
 
+    // The launcher's publisher (see publisher_check.h); empty when the
+    // launcher has none. With one, a setup program from the temporary
+    // folder or a download must be signed by it.
+    const std::wstring& publisher() const { return publisher_; }
+    void set_publisher(const std::wstring& publisher) { publisher_ = publisher; }
+
 private:
     std::wstring temporary_setup_path() const;
     std::wstring beside_launcher_setup_path() const;
@@ -78,4 +84,5 @@ private:
     InstallerData data_;
     std::wstring launcher_folder_;
     bool windows_64bit_;
+    std::wstring publisher_;
 };

@@ -1,7 +1,7 @@
-// Starting a setup program only while it is held as its digest was
-// checked (see setup_hold.h). A file that can no longer be held, or whose
-// content no longer matches, is not started; the run decides what the user
-// is told.
+// Starting a setup program only while it is held as its digest (and, with
+// a publisher, its signature) was checked (see setup_hold.h). A file that
+// can no longer be held, or whose content no longer matches, is not
+// started; the run decides what the user is told.
 #pragma once
 
 #include <windows.h>

@@ -7,6 +7,7 @@
 #include "list_source.h"
 #include "module.h"
 #include "open_document.h"
+#include "publisher_check.h"
 #include "resource.h"
 #include "resource_text.h"
 #include "run_view.h"
@@ -74,13 +75,16 @@ void install(run_view& view, list_source& source, CDataControl& data, const stop
     data.prepare_download_path(&stop);
     if (stopped(stop)) return;
 
-    // The download stays under its staging name until its digest has been
-    // checked, so a failure leaves the setup at hand as it was.
+    // The download stays under its staging name until its digest (and,
+    // with a publisher, its signature) has been checked, so a failure
+    // leaves the setup at hand as it was.
     const std::wstring staging = staging_path_of(part.download_path);
     bool verified = source.download(latest.url, owner, staging);
     if (verified) {
         file_digest(staging, part.download_digest);
-        verified = part.download_digest == latest.digest && commit_staged(staging, part.download_path) == 0;
+        verified = part.download_digest == latest.digest &&
+                   from_publisher(staging, INVALID_HANDLE_VALUE, data.publisher()) &&
+                   commit_staged(staging, part.download_path) == 0;
     }
     if (!verified) {
         discard_staged(staging);

@@ -11,6 +11,7 @@
 #include "manual_flow.h"
 #include "message_box.h"
 #include "module.h"
+#include "publisher_check.h"
 #include "resource_text.h"
 #include "run_view.h"
 #include "wait_cursor.h"
@@ -57,6 +58,8 @@ UINT launch_installer_proc(LPVOID param) {
     if (!dialog || !dialog->data_control()) return 0;
     com_apartment apartment;  // the run hands setups and pages to the shell
     CWaitCursor wait_cursor;
+    // Looked up for every run, off the window thread: it reads the whole exe.
+    dialog->data_control()->set_publisher(launcher_publisher());
     launcher_view view(*dialog);
     server_list_source source;
     run_install(view, source, *dialog->data_control(), dialog->install_stop);

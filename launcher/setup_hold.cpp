@@ -1,8 +1,10 @@
 #include "setup_hold.h"
 
 #include "file_digest.h"
+#include "publisher_check.h"
 
-bool setup_hold::hold_matching(const std::wstring& path, const std::wstring& expected_digest) {
+bool setup_hold::hold_matching(const std::wstring& path, const std::wstring& expected_digest,
+                               const std::wstring& publisher) {
     release();
     digest_.clear();
     last_error_ = 0;
@@ -18,7 +20,8 @@ bool setup_hold::hold_matching(const std::wstring& path, const std::wstring& exp
         last_error_ = ::GetLastError();
         return false;
     }
-    if (!read_digest() || (!expected_digest.empty() && digest_ != expected_digest)) {
+    if (!read_digest() || (!expected_digest.empty() && digest_ != expected_digest) ||
+        !from_publisher(path, file_.get(), publisher)) {
         release();
         return false;
     }

@@ -27,12 +27,14 @@ E2E = os.path.dirname(HERE)
 sys.path.insert(0, os.path.join(E2E, "window"))
 sys.path.insert(0, os.path.join(E2E, "driver"))
 sys.path.insert(0, os.path.join(os.path.dirname(E2E), "servers"))
+sys.path.insert(0, os.path.join(os.path.dirname(E2E), "signing"))
 
 import http_test_server  # noqa: E402
 from launcher_session import (ID_CHOOSE_FOLDER, ID_GUIDE, ID_OK, ID_READER, WINDOW_CLASS,  # noqa: E402,F401
                               Launchers)
 from ovn_driver import windows_path  # noqa: E402
 from run_with_servers import lock_fixed_port  # noqa: E402
+import throwaway_signing  # noqa: E402
 
 LIST_PATH = "/launcher/installer6.lt"
 SETUP_URL_PATH = "/ovn6/setup64.exe"
@@ -170,6 +172,23 @@ class FlowSession:
         with open(os.path.join(folder, "standin.ini"), "w", encoding="utf-16") as f:
             f.write("[standin]\r\nexit_code=%d\r\nsleep_ms=%d\r\nrecord=%s\r\n"
                     % (exit_code, sleep_ms, windows_path(self.record)))
+
+    # A launcher signed by its publisher, and setups signed by whom a test
+    # chooses (None: unsigned), with certificates made for this test.
+    def sign_launcher(self):
+        self.certificates = throwaway_signing.Certificates(os.path.join(self.work, "certificates"))
+        self.certificates.sign_in_place(self.launcher)
+
+    def signed_setup_bytes(self, tag, signer="publisher", altered=False):
+        path = os.path.join(self.work, "signing.exe")
+        with open(path, "wb") as f:
+            f.write(self.setup_bytes(tag))
+        if signer:
+            self.certificates.sign_in_place(path, signer)
+        if altered:
+            throwaway_signing.alter(path)
+        with open(path, "rb") as f:
+            return f.read()
 
     def put_medium_setup(self, tag="medium", **options):
         return self.put_setup(self.medium_setup_dir, tag, **options)

@@ -287,13 +287,62 @@ def install_command_during_run(s):
     s.failures.equal([LIST_PATH], s.requests(), "requests")
 
 
+# A launcher signed by its publisher starts only setups of that publisher
+# from the temporary folder or a download; the medium's own setup is taken
+# as it is.
+def signed_launcher_runs_its_publishers_download(s):
+    s.sign_launcher()
+    download = s.signed_setup_bytes("current release")
+    s.serve([s.setup_line(md5(download))], {SETUP_URL_PATH: download}, gates=[SETUP_URL_PATH])
+    s.start()
+    s.click(ID_OK)
+    s.failures.check(s.wait_arrived(SETUP_URL_PATH), "setup download asked for")
+    s.write_ini(s.temp_setup_dir)  # the stand-in downloaded finds its settings
+    s.open_gate(SETUP_URL_PATH)
+    s.wait_run_end(s.runs)
+    s.check_one_run("temporary", easy=True, with_log=True)
+    s.failures.equal(md5(download), s.temp_digest(), "downloaded setup in place")
+
+
+def signed_launcher_refuses_other_downloads(s):
+    s.sign_launcher()
+    refused = [("unsigned", s.signed_setup_bytes("unsigned", signer=None)),
+               ("altered after signing", s.signed_setup_bytes("altered", altered=True)),
+               ("another publisher", s.signed_setup_bytes("other", signer="other"))]
+    s.serve(None)
+    s.start()
+    for what, download in refused:
+        # Each digest matches the list: only the signature refuses it.
+        s.serve([s.setup_line(md5(download))], {SETUP_URL_PATH: download})
+        s.click(ID_OK)
+        s.expect_box(105, IDOK)
+        s.wait_idle()
+        s.failures.equal([], s.runs(), "setup starts after a download %s" % what)
+        s.failures.equal([], os.listdir(s.temp_setup_dir) if os.path.isdir(s.temp_setup_dir) else [],
+                         "temporary folder after a download %s" % what)
+    s.failures.equal([LIST_PATH, SETUP_URL_PATH] * len(refused), s.requests(), "requests")
+
+
+def signed_launcher_passes_over_unsigned_setup_at_hand(s):
+    digest = s.put_medium_setup()
+    s.put_temp_setup()  # unsigned: as if absent
+    s.sign_launcher()
+    s.serve([s.setup_line(digest)])
+    s.start()
+    s.click(ID_OK)
+    s.wait_run_end(s.runs)
+    s.check_one_run("medium", easy=True, with_log=False)
+    s.failures.equal([LIST_PATH], s.requests(), "requests")
+
+
 CASES = {f.__name__: f for f in [
     no_list_no_setup, no_list_setup_at_hand, newer_release_yes_opens_page, newer_release_page_only_when_web,
     newer_release_no_then_no, newer_release_no_then_yes, matching_digest_runs_setup_at_hand, download_runs_with_log,
     download_fails_with_setup_at_hand, download_fails_without_setup, digest_mismatch_keeps_earlier_download,
     digest_mismatch_without_setup, upper_case_digest_always_downloads, temporary_setup_wins,
     only_this_processor_type, refused_elevation, setup_still_running, changed_before_start_not_run,
-    held_setup_cannot_be_replaced, install_command_during_run]}
+    held_setup_cannot_be_replaced, install_command_during_run, signed_launcher_runs_its_publishers_download,
+    signed_launcher_refuses_other_downloads, signed_launcher_passes_over_unsigned_setup_at_hand]}
 
 
 def main():
