@@ -182,7 +182,14 @@ static void read_body(HINTERNET request, query_buffer& buffer, std::vector<char>
 
 DWORD get_data_by_wininet(http_request& request, std::string& response_headers, HWND owner,
                           int& status, std::vector<char>& body) {
+    proxy_credentials unused;
+    return get_data_by_wininet(request, response_headers, owner, status, body, unused);
+}
+
+DWORD get_data_by_wininet(http_request& request, std::string& response_headers, HWND owner,
+                          int& status, std::vector<char>& body, proxy_credentials& final_credentials) {
     forget_proxy_credentials();
+    final_credentials = proxy_credentials();
     status = status_not_read;
     response_headers.clear();
     body.clear();
@@ -240,9 +247,9 @@ DWORD get_data_by_wininet(http_request& request, std::string& response_headers, 
         status = std::atoi(buffer.bytes);
 
     if (status >= 200 && status < 300) {
-        std::string user = proxy_option_text(handle.get(), INTERNET_OPTION_PROXY_USERNAME, buffer);
-        std::string password = proxy_option_text(handle.get(), INTERNET_OPTION_PROXY_PASSWORD, buffer);
-        remember_proxy_credentials(user, password);
+        final_credentials.user = proxy_option_text(handle.get(), INTERNET_OPTION_PROXY_USERNAME, buffer);
+        final_credentials.password = proxy_option_text(handle.get(), INTERNET_OPTION_PROXY_PASSWORD, buffer);
+        remember_proxy_credentials(final_credentials.user, final_credentials.password);
     }
 
     response_headers = raw_headers_of(handle.get(), buffer);

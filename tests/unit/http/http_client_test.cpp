@@ -301,6 +301,18 @@ TEST(HttpClient, RememberedCredentialsFollowTheStatus) {
     EXPECT_EQ("", last_proxy_user());
     EXPECT_EQ("", last_proxy_password());
 
+    // The call's own pair follows the status the same way.
+    proxy_credentials final_credentials{"stale", "stale"};
+    answer.result = get_data_by_wininet(missing, answer.headers, nullptr, answer.status, answer.body,
+                                        final_credentials);
+    EXPECT_EQ(404, answer.status);
+    EXPECT_TRUE(final_credentials.user.empty() && final_credentials.password.empty());
+    answer.result = get_data_by_wininet(ok, answer.headers, nullptr, answer.status, answer.body,
+                                        final_credentials);
+    EXPECT_EQ(204, answer.status);
+    EXPECT_EQ("taro", final_credentials.user);
+    EXPECT_EQ("secret", final_credentials.password);
+
     http_request plain = local_request("/plain");
     ok.proxy_user = "taro";
     fetch(ok);
@@ -308,7 +320,8 @@ TEST(HttpClient, RememberedCredentialsFollowTheStatus) {
     EXPECT_EQ("", last_proxy_user());
 }
 
-// Two workers with different credentials at once: each pair read back is
+// Two workers with different credentials at once: each call hands back
+// its own request's pair, and each pair in the process-wide record is
 // whole, one request's or none.
 TEST(HttpClient, OverlappingRequestsKeepCredentialPairsWhole) {
     const int rounds = 200;
@@ -317,12 +330,20 @@ TEST(HttpClient, OverlappingRequestsKeepCredentialPairsWhole) {
             http_request request = local_request("/status/204");
             request.proxy_user = user;
             request.proxy_password = password;
-            http_answer answer = fetch(request);
+            http_answer answer;
+            proxy_credentials final_credentials;
+            answer.result = get_data_by_wininet(request, answer.headers, nullptr, answer.status, answer.body,
+                                                final_credentials);
             std::string u, p;
             last_proxy_credentials(u, p);
             if (answer.result != 0 || answer.status != 204) {
                 ++*bad;
                 ADD_FAILURE() << "result " << answer.result << " status " << answer.status;
+            }
+            if (final_credentials.user != user || final_credentials.password != password) {
+                ++*bad;
+                ADD_FAILURE() << "handed back '" << final_credentials.user << "' '" << final_credentials.password
+                              << "' to " << user;
             }
             bool empty = u.empty() && p.empty();
             bool alpha = u == "alpha" && p == "alpha-pass";
