@@ -41,11 +41,12 @@ struct proxy_credentials {
 };
 
 // Sends the request and reads the whole answer. Returns 0 when the request
-// was sent, otherwise the Win32 error of the step that failed. status is
-// 100 until the server's status code could be read. The request is changed:
-// an empty path becomes "/", and non-empty data gets a zero byte appended
-// unless it already ends with one. owner is the window the platform's
-// authentication dialog is shown over.
+// was sent and its body read, otherwise the Win32 error of the step that
+// failed (ERROR_NOT_ENOUGH_MEMORY for a body that does not fit in memory).
+// status is 100 until the server's status code could be read. The request
+// is changed: an empty path becomes "/", and non-empty data gets a zero
+// byte appended unless it already ends with one. owner is the window the
+// platform's authentication dialog is shown over.
 DWORD get_data_by_wininet(http_request& request, std::string& response_headers, HWND owner,
                           int& status, std::vector<char>& body);
 
