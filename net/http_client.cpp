@@ -149,8 +149,10 @@ static std::string raw_headers_of(HINTERNET request, query_buffer& buffer) {
 
 // Room for the announced body up front, so a large body is not copied on
 // every growth of the vector; a wrong or absent length only costs speed.
-// A length beyond any installer is not trusted with memory in advance.
-static const DWORD max_reserved_body = 1u << 30;
+// A larger length is not trusted with memory in advance: in a 32-bit
+// process a header that lies could otherwise take a large part of the
+// address space for a tiny body. Such a body grows as it arrives.
+static const DWORD max_reserved_body = 64u << 20;
 
 static void reserve_for_content_length(HINTERNET request, std::vector<char>& body) {
     DWORD content_length = 0;
@@ -165,24 +167,36 @@ static void reserve_for_content_length(HINTERNET request, std::vector<char>& bod
     }
 }
 
-// A body that no longer fits in memory ends like a failed read: what
-// arrived so far is kept, and nothing is thrown into the worker thread.
-static void read_body(HINTERNET request, query_buffer& buffer, std::vector<char>& body) {
+// Reads to the end of the data; a failing read ends it the same way.
+// Returns 0, or ERROR_NOT_ENOUGH_MEMORY when the body stopped fitting in
+// memory: then the transfer failed, the part that came is dropped and
+// nothing is thrown into the worker thread.
+static DWORD read_body(HINTERNET request, query_buffer& buffer, std::vector<char>& body) {
     reserve_for_content_length(request, body);
     try {
         for (;;) {
             buffer.clear();
             DWORD read = 0;
-            if (!InternetReadFile(request, buffer.bytes, query_length, &read) || read == 0) break;
+            if (!InternetReadFile(request, buffer.bytes, query_length, &read) || read == 0) return 0;
             body.insert(body.end(), buffer.bytes, buffer.bytes + read);
         }
     } catch (...) {
+        // Only the body's growth throws here.
     }
+    std::vector<char>().swap(body);
+    return ERROR_NOT_ENOUGH_MEMORY;
 }
 
 DWORD get_data_by_wininet(http_request& request, std::string& response_headers, HWND owner,
                           int& status, std::vector<char>& body) {
+    proxy_credentials unused;
+    return get_data_by_wininet(request, response_headers, owner, status, body, unused);
+}
+
+DWORD get_data_by_wininet(http_request& request, std::string& response_headers, HWND owner,
+                          int& status, std::vector<char>& body, proxy_credentials& final_credentials) {
     forget_proxy_credentials();
+    final_credentials = proxy_credentials();
     status = status_not_read;
     response_headers.clear();
     body.clear();
@@ -240,12 +254,11 @@ DWORD get_data_by_wininet(http_request& request, std::string& response_headers, 
         status = std::atoi(buffer.bytes);
 
     if (status >= 200 && status < 300) {
-        std::string user = proxy_option_text(handle.get(), INTERNET_OPTION_PROXY_USERNAME, buffer);
-        std::string password = proxy_option_text(handle.get(), INTERNET_OPTION_PROXY_PASSWORD, buffer);
-        remember_proxy_credentials(user, password);
+        final_credentials.user = proxy_option_text(handle.get(), INTERNET_OPTION_PROXY_USERNAME, buffer);
+        final_credentials.password = proxy_option_text(handle.get(), INTERNET_OPTION_PROXY_PASSWORD, buffer);
+        remember_proxy_credentials(final_credentials.user, final_credentials.password);
     }
 
     response_headers = raw_headers_of(handle.get(), buffer);
-    read_body(handle.get(), buffer, body);
-    return 0;
+    return read_body(handle.get(), buffer, body);
 }

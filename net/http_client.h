@@ -1,7 +1,7 @@
 // One blocking HTTP or HTTPS request over WinINet. Each call opens and
-// closes its own handles; only the proxy credentials of the last successful
-// request outlive it, so a user who typed them at the proxy's prompt is not
-// asked again for the next request.
+// closes its own handles. It hands back the proxy credentials its request
+// ended with, so a caller can send them with its next request and a user
+// who typed them at the proxy's prompt is not asked again.
 #pragma once
 
 #include <windows.h>
@@ -35,17 +35,32 @@ struct http_request {
     std::vector<char> data;      // body; a last zero byte is never sent
 };
 
+struct proxy_credentials {
+    std::string user;
+    std::string password;
+};
+
 // Sends the request and reads the whole answer. Returns 0 when the request
-// was sent, otherwise the Win32 error of the step that failed. status is
-// 100 until the server's status code could be read. The request is changed:
-// an empty path becomes "/", and non-empty data gets a zero byte appended
-// unless it already ends with one. owner is the window the platform's
-// authentication dialog is shown over.
+// was sent and its body read, otherwise the Win32 error of the step that
+// failed (ERROR_NOT_ENOUGH_MEMORY for a body that does not fit in memory).
+// status is 100 until the server's status code could be read. The request
+// is changed: an empty path becomes "/", and non-empty data gets a zero
+// byte appended unless it already ends with one. owner is the window the
+// platform's authentication dialog is shown over.
 DWORD get_data_by_wininet(http_request& request, std::string& response_headers, HWND owner,
                           int& status, std::vector<char>& body);
 
-// The proxy credentials that the last request with a 2xx answer ended up
-// with (sent, or typed at the prompt); emptied when any request starts.
+// The same, and after a 2xx answer final_credentials holds the proxy
+// credentials the request ended with: those sent, or those typed at the
+// prompt. Otherwise they are empty. They belong to this call alone, so a
+// request on another thread can neither clear nor replace them.
+DWORD get_data_by_wininet(http_request& request, std::string& response_headers, HWND owner,
+                          int& status, std::vector<char>& body, proxy_credentials& final_credentials);
+
+// A process-wide record of the same, for the log and tests: the
+// credentials of the last request with a 2xx answer, emptied when any
+// request starts. Concurrent requests overwrite it, so no decision may
+// rest on it.
 std::string last_proxy_user();
 std::string last_proxy_password();
 

@@ -49,10 +49,12 @@ static void build_request(const std::string& address, const std::string& proxy_u
     }
 }
 
-static bool fetch(http_request& request, HWND parent, std::vector<char>& body) {
+// True for status 200; then credentials are those the request ended with.
+static bool fetch(http_request& request, HWND parent, std::vector<char>& body,
+                  proxy_credentials& credentials) {
     std::string headers;
     int status = 0;
-    DWORD result = get_data_by_wininet(request, headers, parent, status, body);
+    DWORD result = get_data_by_wininet(request, headers, parent, status, body, credentials);
     return result == 0 && status == accepted_status;
 }
 
@@ -64,8 +66,10 @@ bool CInstallerDownloader::DownloadLtFile(HWND parent) {
     system_log().write_w(log_level_detail, L"get_data_by_wininet DownloadLtFile");
 
     std::vector<char> body;
-    if (!fetch(request, parent, body)) return false;
-    last_proxy_credentials(proxy_user, proxy_password);
+    proxy_credentials credentials;
+    if (!fetch(request, parent, body, credentials)) return false;
+    proxy_user = credentials.user;
+    proxy_password = credentials.password;
     return ParseLtFile(body, *this);
 }
 
@@ -92,8 +96,10 @@ bool CInstallerDownloader::DownloadFile(const std::wstring& url, HWND parent,
                          destination.c_str());
 
     std::vector<char> body;
-    if (!fetch(request, parent, body)) return false;
-    last_proxy_credentials(proxy_user, proxy_password);
+    proxy_credentials credentials;
+    if (!fetch(request, parent, body, credentials)) return false;
+    proxy_user = credentials.user;
+    proxy_password = credentials.password;
     if (body.empty()) return false;
     return write_whole_file(destination, body);
 }

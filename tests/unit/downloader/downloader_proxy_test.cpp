@@ -37,9 +37,11 @@ private:
 constexpr int password_user_edit_id = 1027;
 
 // Reports (and cancels) any password dialog of this process while alive.
+// Given the driver's process, it starts once the driver has ended and the
+// dialog it answered has closed.
 class dialog_watch {
 public:
-    dialog_watch() : thread_([this] { run(); }) {}
+    explicit dialog_watch(HANDLE driver = nullptr) : driver_(driver), thread_([this] { run(); }) {}
     ~dialog_watch() {
         stop_ = true;
         thread_.join();
@@ -47,19 +49,29 @@ public:
     bool seen() const { return seen_; }
 
 private:
+    static std::vector<HWND> password_dialogs() {
+        window_search::filter password_dialog;
+        password_dialog.process_id = GetCurrentProcessId();
+        password_dialog.class_name = L"#32770";
+        password_dialog.required_control = password_user_edit_id;
+        return window_search::top_level_windows(password_dialog);
+    }
     void run() {
+        if (driver_) {
+            while (!stop_ && WaitForSingleObject(driver_, poll_ms) == WAIT_TIMEOUT) {
+            }
+            while (!stop_ && !password_dialogs().empty()) Sleep(poll_ms);
+        }
         while (!stop_) {
-            window_search::filter password_dialog;
-            password_dialog.process_id = GetCurrentProcessId();
-            password_dialog.class_name = L"#32770";
-            password_dialog.required_control = password_user_edit_id;
-            for (HWND dialog : window_search::top_level_windows(password_dialog)) {
+            for (HWND dialog : password_dialogs()) {
                 seen_ = true;
                 PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
             }
-            Sleep(50);
+            Sleep(poll_ms);
         }
     }
+    static constexpr DWORD poll_ms = 50;
+    HANDLE driver_;
     std::atomic<bool> stop_{false};
     std::atomic<bool> seen_{false};
     std::thread thread_;
@@ -144,4 +156,60 @@ TEST(DownloaderProxy, CredentialsTypedAtThePromptGoWithTheDownload) {
     // The platform's own first try goes out without credentials and is
     // answered inside the same send; no more refusals than that one.
     EXPECT_LE(refused_by_proxy("/bytes/4000"), 1u);
+}
+
+// The manual worker's requests start and end while the install worker's
+// list request ends: what the user typed at the install worker's prompt
+// still goes with its download, and nobody is asked twice.
+TEST(DownloaderProxy, TypedCredentialsSurviveAnotherWorkersRequests) {
+    REQUIRE_LOCAL_LIST_SERVER();
+    scoped_system_proxy proxy(server_port("OVN_TEST_PROXY_PORT"));
+    // A list that also names many older installers takes a while to read
+    // after its answer came.
+    std::string list = list_body();
+    for (int i = 0; i < 5000; ++i)
+        list += "both 5.0.0." + std::to_string(i) + " " + installer_digest + " http://127.0.0.1/old.exe\r\n";
+    set_route(list_path, 200, list);
+    owner_window owner;
+    ASSERT_TRUE(owner.get());
+
+    std::atomic<bool> stop{false};
+    std::atomic<int> other_requests{0};
+    std::thread other([&] {
+        // Without a window the proxy's refusal brings no prompt.
+        CInstallerDownloader manual;
+        while (!stop) {
+            manual.DownloadLtFile(nullptr);
+            ++other_requests;
+        }
+    });
+
+    CInstallerDownloader installer;
+    kernel_handle driver = start_driver(test_env("OVN_TEST_PROXY_USER"), test_env("OVN_TEST_PROXY_PASSWORD"));
+    ASSERT_TRUE(driver);
+    bool listed = false, downloaded = false, prompted_again = false;
+    int during_list = 0;
+    {
+        dialog_watch watch(driver.get());
+        const int before = other_requests;
+        listed = installer.DownloadLtFile(owner.get());
+        during_list = other_requests - before;
+        if (listed)
+            downloaded = installer.DownloadFile(local_url("/bytes/3000"), owner.get(),
+                                                scratch_folder(L"both") + L"setup.exe");
+        prompted_again = watch.seen();
+    }
+    stop = true;
+    other.join();
+
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(driver.get(), 5000));
+    DWORD answered = 1;
+    GetExitCodeProcess(driver.get(), &answered);
+    EXPECT_EQ(0u, answered) << "no password dialog was shown";
+    EXPECT_TRUE(listed);
+    EXPECT_GT(during_list, 0) << "the other worker made no request meanwhile";
+    EXPECT_FALSE(prompted_again) << "the password was asked for again";
+    EXPECT_TRUE(downloaded) << "typed credentials lost";
+    EXPECT_EQ(test_env("OVN_TEST_PROXY_USER"), installer.proxy_user);
+    EXPECT_EQ(1u, recorded_requests_for("/bytes/3000").size());
 }

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <new>
 #include <string>
 #include <thread>
 #include <vector>
@@ -12,6 +14,44 @@
 #include "http_client.h"
 
 #include <wininet.h>
+
+// A thread of this program can be made to see memory the way a 32-bit
+// process with little address space left does: while a limit is set there,
+// no block larger than it is granted.
+static thread_local size_t largest_block = SIZE_MAX;
+
+void* operator new(size_t size) {
+    if (size > largest_block) throw std::bad_alloc();
+    if (void* block = HeapAlloc(GetProcessHeap(), 0, size ? size : 1)) return block;
+    throw std::bad_alloc();
+}
+void operator delete(void* block) noexcept {
+    if (block) HeapFree(GetProcessHeap(), 0, block);
+}
+void operator delete(void* block, size_t) noexcept { ::operator delete(block); }
+
+class scoped_block_limit {
+public:
+    explicit scoped_block_limit(size_t largest) { largest_block = largest; }
+    ~scoped_block_limit() { largest_block = SIZE_MAX; }
+    scoped_block_limit(const scoped_block_limit&) = delete;
+    scoped_block_limit& operator=(const scoped_block_limit&) = delete;
+};
+
+// Private memory the process has committed: what it holds whether it
+// touched it or not. (Wine's process counters show only touched pages.)
+static size_t committed_bytes() {
+    SYSTEM_INFO system;
+    GetSystemInfo(&system);
+    size_t total = 0;
+    MEMORY_BASIC_INFORMATION region;
+    for (const char* at = static_cast<const char*>(system.lpMinimumApplicationAddress);
+         at < system.lpMaximumApplicationAddress && VirtualQuery(at, &region, sizeof region);
+         at = static_cast<const char*>(region.BaseAddress) + region.RegionSize) {
+        if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) total += region.RegionSize;
+    }
+    return total;
+}
 
 struct http_answer {
     DWORD result = 0;
@@ -213,13 +253,40 @@ TEST(HttpClient, NonNumericStatusGivesZero) {
     EXPECT_EQ(0, answer.status);
 }
 
+// What arrived comes back; a length header that announces far more than
+// comes (just over the 64 MiB reserve limit, about a gigabyte) does not
+// make the call hold memory for it.
 TEST(HttpClient, BodyCutShortComesBackAsFarAsItArrived) {
-    http_request request = local_request("/cut/100000/5000");
-    http_answer answer = fetch(request);
-    EXPECT_EQ(0u, answer.result);
+    const char* const paths[] = {"/cut/100000/5000", "/cut/67200000/5000", "/cut/1000000000/5000"};
+    const size_t most_held = 16u << 20;
+    for (const char* path : paths) {
+        http_request request = local_request(path);
+        const size_t before = committed_bytes();
+        http_answer answer = fetch(request);
+        const size_t after = committed_bytes();
+        EXPECT_EQ(0u, answer.result) << path;
+        EXPECT_EQ(200, answer.status) << path;
+        EXPECT_EQ(5000u, answer.body.size()) << path;
+        EXPECT_TRUE(matches_pattern(answer.body)) << path;
+        EXPECT_LT(after, before + most_held) << path << ": " << (after - before) << " bytes held";
+    }
+}
+
+// A body that outgrows memory is a failed transfer, not a short one: the
+// part that came is not handed on as if it were all.
+TEST(HttpClient, BodyThatOutgrowsMemoryFailsTheTransfer) {
+    http_request request = local_request("/bytes/3000000");
+    http_answer answer;
+    {
+        scoped_block_limit limit(1u << 20);
+        answer = fetch(request);
+    }
+    EXPECT_EQ(static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY), answer.result);
     EXPECT_EQ(200, answer.status);
-    EXPECT_EQ(5000u, answer.body.size());
-    EXPECT_TRUE(matches_pattern(answer.body));
+    EXPECT_TRUE(answer.body.empty());
+
+    http_request fits = local_request("/bytes/3000000");
+    EXPECT_EQ(0u, fetch(fits).result);
 }
 
 TEST(HttpClient, FiftyMegabyteBodyArrivesWhole) {
@@ -301,6 +368,18 @@ TEST(HttpClient, RememberedCredentialsFollowTheStatus) {
     EXPECT_EQ("", last_proxy_user());
     EXPECT_EQ("", last_proxy_password());
 
+    // The call's own pair follows the status the same way.
+    proxy_credentials final_credentials{"stale", "stale"};
+    answer.result = get_data_by_wininet(missing, answer.headers, nullptr, answer.status, answer.body,
+                                        final_credentials);
+    EXPECT_EQ(404, answer.status);
+    EXPECT_TRUE(final_credentials.user.empty() && final_credentials.password.empty());
+    answer.result = get_data_by_wininet(ok, answer.headers, nullptr, answer.status, answer.body,
+                                        final_credentials);
+    EXPECT_EQ(204, answer.status);
+    EXPECT_EQ("taro", final_credentials.user);
+    EXPECT_EQ("secret", final_credentials.password);
+
     http_request plain = local_request("/plain");
     ok.proxy_user = "taro";
     fetch(ok);
@@ -308,7 +387,8 @@ TEST(HttpClient, RememberedCredentialsFollowTheStatus) {
     EXPECT_EQ("", last_proxy_user());
 }
 
-// Two workers with different credentials at once: each pair read back is
+// Two workers with different credentials at once: each call hands back
+// its own request's pair, and each pair in the process-wide record is
 // whole, one request's or none.
 TEST(HttpClient, OverlappingRequestsKeepCredentialPairsWhole) {
     const int rounds = 200;
@@ -317,12 +397,20 @@ TEST(HttpClient, OverlappingRequestsKeepCredentialPairsWhole) {
             http_request request = local_request("/status/204");
             request.proxy_user = user;
             request.proxy_password = password;
-            http_answer answer = fetch(request);
+            http_answer answer;
+            proxy_credentials final_credentials;
+            answer.result = get_data_by_wininet(request, answer.headers, nullptr, answer.status, answer.body,
+                                                final_credentials);
             std::string u, p;
             last_proxy_credentials(u, p);
             if (answer.result != 0 || answer.status != 204) {
                 ++*bad;
                 ADD_FAILURE() << "result " << answer.result << " status " << answer.status;
+            }
+            if (final_credentials.user != user || final_credentials.password != password) {
+                ++*bad;
+                ADD_FAILURE() << "handed back '" << final_credentials.user << "' '" << final_credentials.password
+                              << "' to " << user;
             }
             bool empty = u.empty() && p.empty();
             bool alpha = u == "alpha" && p == "alpha-pass";
