@@ -35,6 +35,8 @@ struct http_request {
     std::vector<char> data;      // body; a last zero byte is never sent
 };
 
+// A proxy user name and password, as one request sent them or its user
+// typed them.
 struct proxy_credentials {
     std::string user;
     std::string password;
