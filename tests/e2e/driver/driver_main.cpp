@@ -21,10 +21,12 @@
 //   wait-exit --pid P [--timeout MS]
 //   run --exe PATH [--timeout MS]  starts a program, waits for its end and
 //                                  lists every window it showed meanwhile
-//   kill --pid P                   ends a process at once (test clean-up)
+//   kill --pid P --exe PATH        ends a process at once (test clean-up),
+//                                  only when it runs the program PATH names
 //   shield-icon                    whether the system has the shield icon
 //   cursor --x X --y Y             moves the mouse pointer
 #include <windows.h>
+#include <psapi.h>
 
 #include <fcntl.h>
 #include <io.h>
@@ -250,8 +252,30 @@ static int run(const driver_options& options) {
     return ended ? status_ok : status_failed;
 }
 
-static int kill(DWORD pid) {
-    kernel_handle process(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid));
+// The file name of the program a process runs, lower case; empty when it
+// cannot be read.
+static std::wstring program_name_of(HANDLE process) {
+    wchar_t image[MAX_PATH + 1] = {};
+    DWORD length = ::GetModuleFileNameExW(process, nullptr, image, MAX_PATH);
+    if (length == 0) return std::wstring();
+    std::wstring name(image, length);
+    name.erase(0, name.find_last_of(L"\\/") + 1);
+    ::CharLowerBuffW(&name[0], static_cast<DWORD>(name.size()));
+    return name;
+}
+
+// Process ids are handed out again as soon as a process has gone, so the
+// id a test was given may by now belong to another test's program: only
+// a process running the program that the test started is ended.
+static int kill(DWORD pid, std::wstring program) {
+    kernel_handle process(
+        ::OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | SYNCHRONIZE, FALSE, pid));
+    program.erase(0, program.find_last_of(L"\\/") + 1);
+    ::CharLowerBuffW(&program[0], static_cast<DWORD>(program.size()));
+    if (process && (program.empty() || program_name_of(process.get()) != program)) {
+        print_error("another program has that process id");
+        return status_failed;
+    }
     if (!process || !::TerminateProcess(process.get(), 1)) {
         print_error("cannot terminate", ::GetLastError());
         return status_failed;
@@ -316,7 +340,7 @@ static int dispatch(const driver_options& options) {
     if (command == L"start") return start(options);
     if (command == L"wait-exit") return wait_exit(options);
     if (command == L"run") return run(options);
-    if (command == L"kill") return kill(static_cast<DWORD>(options.number(L"pid")));
+    if (command == L"kill") return kill(static_cast<DWORD>(options.number(L"pid")), options.text(L"exe"));
     if (command == L"shield-icon") return shield_icon();
     if (command == L"cursor") {
         if (!::SetCursorPos(static_cast<int>(options.number(L"x")), static_cast<int>(options.number(L"y")))) {

@@ -105,8 +105,9 @@ class Driver:
         """Runs a program to its end: {"pid", "ended", "exit_code", "windows": [classes]}."""
         return self.call("run", {"exe": windows_path(exe)}, check=False, timeout_ms=timeout_ms)
 
-    def kill(self, pid):
-        self.call("kill", {"pid": pid}, check=False)
+    def kill(self, pid, exe):
+        """Ends process pid at once, if it still runs exe (ids are reused)."""
+        self.call("kill", {"pid": pid, "exe": windows_path(exe)}, check=False)
 
     def shield_icon_available(self):
         return self.call("shield-icon")["available"]

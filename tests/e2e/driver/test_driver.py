@@ -42,7 +42,7 @@ def main():
         check(result["ended"] and result["exit_code"] == IDNO, "answer reached the program: %r" % result)
     finally:
         if not (driver.wait_exit(pid, timeout_ms=1000) or {}).get("ended"):
-            driver.kill(pid)
+            driver.kill(pid, args.fixture)
     print("%d check(s) failed" % len(failures) if failures else "all checks passed")
     return 1 if failures else 0
 

@@ -41,11 +41,13 @@ class Launchers:
     def __init__(self, args):
         self.driver = Driver(args.emulator, args.driver)
         self.pids = []
+        self.programs = {}
 
     def start(self, exe):
         """Starts a launcher and waits until its window shows with every control."""
         pid = self.driver.start(exe)
         self.pids.append(pid)
+        self.programs[pid] = exe
         return pid, self.driver.wait_window(WINDOW_CLASS, pid=pid, control=ID_READER,
                                             timeout_ms=START_TIMEOUT_MS)
 
@@ -61,8 +63,9 @@ class Launchers:
                 self.driver.call("close", {"hwnd": window["hwnd"]}, check=False)
         for pid in self.pids:
             if not self.wait_end(pid):
-                self.driver.kill(pid)
+                self.driver.kill(pid, self.programs[pid])
         self.pids = []
+        self.programs = {}
 
 
 class Failures:
