@@ -37,19 +37,22 @@ inline bool matches(HWND window, const filter& wanted) {
     return !wanted.required_control || ::GetDlgItem(window, wanted.required_control);
 }
 
+struct search_state {
+    const filter* wanted;
+    std::vector<HWND> found;
+};
+
+// A callback of the system's calling convention (stdcall on 32-bit).
+inline BOOL CALLBACK collect_match(HWND window, LPARAM param) {
+    auto* s = reinterpret_cast<search_state*>(param);
+    if (matches(window, *s->wanted)) s->found.push_back(window);
+    return TRUE;
+}
+
 // Every top-level window that `wanted` describes, in z-order.
 inline std::vector<HWND> top_level_windows(const filter& wanted) {
-    struct state {
-        const filter* wanted;
-        std::vector<HWND> found;
-    } search{&wanted, {}};
-    ::EnumWindows(
-        [](HWND window, LPARAM param) -> BOOL {
-            auto* s = reinterpret_cast<state*>(param);
-            if (matches(window, *s->wanted)) s->found.push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    search_state search{&wanted, {}};
+    ::EnumWindows(collect_match, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
