@@ -8,7 +8,8 @@
 #
 #   tools/in-tree.sh COMMAND [ARG...]     e.g. in-tree.sh /usr/lib/wine/wine x.exe
 #
-# OVN_BUILD_DIR, when set, is bound as well (a build tree outside the clone).
+# OVN_TREE_BINDS, a colon-separated list of further host folders, is bound
+# as well (a build tree outside the clone).
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 root="$(dirname "$here")"
@@ -18,7 +19,10 @@ tree="${OVN_TREE:-$(source "$here/wine-tree.sh" && ovn_tree_dir)}"
 # Host folders seen inside at their own paths, each once: a folder inside
 # another bound one comes with it.
 binds=(/tmp "$root")
-[ -n "${OVN_BUILD_DIR:-}" ] && binds+=("$(realpath -m "$OVN_BUILD_DIR")")
+IFS=: read -r -a extra <<<"${OVN_TREE_BINDS:-}"
+for folder in "${extra[@]}"; do
+  [ -d "$folder" ] && binds+=("$(realpath "$folder")")
+done
 
 exec unshare -m -- /bin/sh -c '
   tree="$1" cwd="$2"; shift 2

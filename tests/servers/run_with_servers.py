@@ -36,7 +36,9 @@ FIXTURES = os.path.join(os.path.dirname(HERE), "fixtures", "tls")
 SERVER = os.path.join(HERE, "http_test_server.py")
 PROXY_USER = "ovnproxy"
 PROXY_PASSWORD = "pr0xy-pass"
-WINESERVER = "/usr/lib/wine/wineserver64"
+# Wine runs inside the project's Wine tree, entered through one wrapper.
+IN_TREE = os.path.join(os.path.dirname(os.path.dirname(HERE)), "tools", "in-tree.sh")
+WINESERVER = [IN_TREE, "/usr/lib/wine/wineserver64"]
 START_TIMEOUT = 10.0
 FIXED_PORT_WAIT = 600.0
 
@@ -123,9 +125,9 @@ class Servers:
 
 def end_wineserver(prefix):
     env = dict(os.environ, WINEPREFIX=prefix)
-    subprocess.call([WINESERVER, "-k"], env=env, stdin=subprocess.DEVNULL,
+    subprocess.call(WINESERVER + ["-k"], env=env, stdin=subprocess.DEVNULL,
                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    subprocess.call([WINESERVER, "-w"], env=env, stdin=subprocess.DEVNULL,
+    subprocess.call(WINESERVER + ["-w"], env=env, stdin=subprocess.DEVNULL,
                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
 
