@@ -9,7 +9,7 @@ packages=(
   gcc-mingw-w64-x86-64-posix gcc-mingw-w64-i686-posix
   cmake make wine wine64 libwine libgnutls30 libboost1.81-dev googletest
   xvfb xauth x11-utils imagemagick fonts-ipafont-gothic locales python3
-  tinyproxy openssl osslsigncode curl procps util-linux
+  tinyproxy openssl osslsigncode curl procps util-linux debootstrap
 )
 
 missing=()

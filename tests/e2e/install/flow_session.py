@@ -37,7 +37,14 @@ from run_with_servers import lock_fixed_port  # noqa: E402
 import throwaway_signing  # noqa: E402
 
 LIST_PATH = "/launcher/installer6.lt"
-SETUP_URL_PATH = "/ovn6/setup64.exe"
+# The Windows the build's prefix plays (its OVN_TEST_WINDOWS): 64-bit
+# Windows takes setup64.exe and the list's 64bit lines, 32-bit Windows
+# setup32.exe and the 32bit lines.
+SIXTY_FOUR_BIT = os.environ.get("OVN_TEST_WINDOWS", "win64") == "win64"
+SETUP_NAME = "setup64.exe" if SIXTY_FOUR_BIT else "setup32.exe"
+OTHER_SETUP_NAME = "setup32.exe" if SIXTY_FOUR_BIT else "setup64.exe"
+LIST_PLATFORM = "64bit" if SIXTY_FOUR_BIT else "32bit"
+SETUP_URL_PATH = "/ovn6/" + SETUP_NAME
 RELEASE_PAGE = "http://127.0.0.1/ovn10/"
 MANUAL_PAGE = "http://127.0.0.1/ovn6/manual.html"
 # Pages a list file may name that are no web addresses: a program, one on a
@@ -159,7 +166,7 @@ class FlowSession:
     def setup_bytes(self, tag):
         return self.standin + b"\0ovn-test-tag:" + tag.encode()
 
-    def put_setup(self, folder, tag, name="setup64.exe", exit_code=0, sleep_ms=0):
+    def put_setup(self, folder, tag, name=SETUP_NAME, exit_code=0, sleep_ms=0):
         """Writes a stand-in setup (and its standin.ini); returns its digest."""
         os.makedirs(folder, exist_ok=True)
         data = self.setup_bytes(tag)
@@ -236,7 +243,7 @@ class FlowSession:
             f.write(data)
 
     def setup_line(self, digest, url_path=SETUP_URL_PATH):
-        return "64bit 6.0.21.4 %s http://127.0.0.1:%d%s" % (digest, self.args.list_port, url_path)
+        return "%s 6.0.21.4 %s http://127.0.0.1:%d%s" % (LIST_PLATFORM, digest, self.args.list_port, url_path)
 
     def wait_arrived(self, path, timeout_s=IDLE_TIMEOUT_S):
         return poll(lambda: path in self.server.arrived, timeout_s)
@@ -369,7 +376,7 @@ class FlowSession:
         return run
 
     def windows_medium_setup(self):
-        return windows_path(os.path.join(self.medium_setup_dir, "setup64.exe"))
+        return windows_path(os.path.join(self.medium_setup_dir, SETUP_NAME))
 
     def file_attempts(self, windows_target):
         """What another program manages to do to a file: {"write", "rename",
@@ -410,12 +417,12 @@ class FlowSession:
                     pass  # it ended meanwhile
         self.failures.equal([], found, "programs %s started" % program)
 
-    def temp_digest(self, name="setup64.exe"):
+    def temp_digest(self, name=SETUP_NAME):
         """The digest of a file in the temporary folder; None when missing."""
         data = self.temp_file(name)
         return None if data is None else md5(data)
 
-    def temp_file(self, name="setup64.exe"):
+    def temp_file(self, name=SETUP_NAME):
         path = os.path.join(self.temp_setup_dir, name)
         if not os.path.exists(path):
             return None

@@ -45,6 +45,7 @@ function(ovn_add_flow_tests script name_prefix)
     set_tests_properties(${name_prefix}${case} PROPERTIES
       TIMEOUT 120
       RESOURCE_LOCK "launcher_window;list_server_port;temp_setup;shell_recorder"
-      FIXTURES_REQUIRED shell_recorder)
+      FIXTURES_REQUIRED shell_recorder
+      ENVIRONMENT OVN_TEST_WINDOWS=${OVN_TEST_WINDOWS})
   endforeach()
 endfunction()

@@ -6,15 +6,16 @@ import os
 import sys
 import time
 
-from flow_session import (CAPITALS_WEB_PAGE, ID_OK, IDNO, IDOK, IDYES, LIST_PATH, NON_WEB_PAGES, NON_WEB_PROGRAM,
-                          RELEASE_PAGE, SETUP_URL_PATH, TEXT, md5, poll, run_case)
+from flow_session import (CAPITALS_WEB_PAGE, ID_OK, IDNO, IDOK, IDYES, LIST_PATH, LIST_PLATFORM, NON_WEB_PAGES,
+                          NON_WEB_PROGRAM, OTHER_SETUP_NAME, RELEASE_PAGE, SETUP_NAME, SETUP_URL_PATH, TEXT, md5, poll,
+                          run_case)
 
 # Longer than the launcher's 5000 ms wait for a setup.
 LONG_SETUP_MS = 8000
 
 
 def newer_release_line(page=RELEASE_PAGE):
-    return "64bit 10.0.0.0 - %s" % page
+    return "%s 10.0.0.0 - %s" % (LIST_PLATFORM, page)
 
 
 def no_list_no_setup(s):
@@ -155,7 +156,7 @@ def digest_mismatch_keeps_earlier_download(s):
     s.click(ID_OK)
     box = s.wait_box(104)
     s.failures.equal(earlier_digest, s.temp_digest(), "earlier download byte for byte")
-    s.failures.equal(["setup64.exe", "standin.ini"], sorted(os.listdir(s.temp_setup_dir)),
+    s.failures.equal(sorted([SETUP_NAME, "standin.ini"]), sorted(os.listdir(s.temp_setup_dir)),
                      "temporary folder while 104 is asked")
     s.answer(box, IDYES)
     s.wait_run_end(s.runs)
@@ -197,9 +198,9 @@ def temporary_setup_wins(s):
 
 
 def only_this_processor_type(s):
-    # A 64-bit system looks for setup64.exe only.
-    s.put_medium_setup(name="setup32.exe")
-    s.put_setup(s.temp_setup_dir, "temporary 32", name="setup32.exe")
+    # 64-bit Windows looks for setup64.exe only, 32-bit Windows for setup32.exe.
+    s.put_medium_setup(name=OTHER_SETUP_NAME)
+    s.put_setup(s.temp_setup_dir, "the other processor's", name=OTHER_SETUP_NAME)
     s.serve(None)
     s.start()
     s.click(ID_OK)
@@ -264,7 +265,7 @@ def held_setup_cannot_be_replaced(s):
     s.failures.equal({"write": False, "delete": False, "rename": False}, results,
                      "what another program could do to the held setup")
     s.wait_run_end(s.runs)
-    with open(os.path.join(s.medium_setup_dir, "setup64.exe"), "rb") as f:
+    with open(os.path.join(s.medium_setup_dir, SETUP_NAME), "rb") as f:
         s.failures.equal(digest, md5(f.read()), "setup unchanged")
 
 

@@ -8,6 +8,7 @@
 
 #include "locations/scratch_folder.h"
 #include "string_convert.h"
+#include "test_windows.h"
 
 namespace {
 
@@ -114,6 +115,13 @@ TEST_F(Locations, OnlyThisProcessorsSetupIsLookedFor) {
         data.prepare_download_path(&running);
         EXPECT_EQ(data.install().download_path, temp_file(mine));
     }
+}
+
+// The launcher's own record asks the system: on 32-bit Windows setup32.exe.
+TEST_F(Locations, TheSystemsProcessorTypeNamesTheSetup) {
+    CDataControl data;
+    data.prepare_download_path(&running);
+    EXPECT_EQ(data.install().download_path, temp_file(test_windows::setup_name));
 }
 
 TEST_F(Locations, DownloadedSetupIsDigestedOnlyWhenItExists) {

@@ -11,6 +11,7 @@
 #include "message_box_watch.h"
 #include "path_util.h"
 #include "setup/standin.h"
+#include "test_windows.h"
 
 namespace {
 
@@ -145,7 +146,11 @@ TEST_F(SetupRun, EachSetupGetsItsCommandLineInItsOwnFolder) {
 
         std::vector<std::wstring> verbs = shell_verbs(folder);
         ASSERT_EQ(verbs.size(), 1u);
-        EXPECT_EQ(::lstrcmpiW(verbs[0].c_str(), (L"runas\t" + folder + L"setup64.exe").c_str()), 0) << verbs[0];
+        // Elevated from Vista on; on XP opened, and never retried elevated.
+        EXPECT_EQ(::lstrcmpiW(verbs[0].c_str(), (std::wstring(test_windows::setup_verb) + L"\t" + folder +
+                                                 L"setup64.exe").c_str()),
+                  0)
+            << verbs[0];
     }
 }
 

@@ -2,13 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include "test_windows.h"
 #include "tick_count64.h"
 
-// The tests run as 64-bit programs on a 64-bit system.
-TEST(Platform, SixtyFourBitWindowsIsDetected) { EXPECT_TRUE(is_64bit_windows()); }
+// Whatever the program's own bitness: a 32-bit launcher on 64-bit Windows
+// (WoW64) is on 64-bit Windows.
+TEST(Platform, SixtyFourBitWindowsIsTheSystemsNotTheProgramsOwn) {
+    EXPECT_EQ(is_64bit_windows(), test_windows::sixty_four_bit);
+}
 
-// A fresh test prefix reports Windows 7.
-TEST(Platform, Windows7CountsAsVistaOrLater) { EXPECT_TRUE(is_vista_or_later()); }
+// A fresh test prefix reports Windows 7; the XP prefix reports XP.
+TEST(Platform, VistaOrLaterIsTheSystemsVersion) { EXPECT_EQ(is_vista_or_later(), test_windows::vista_or_later); }
 
 // GetTickCount64 for systems without it: 32-bit readings carried on over
 // their wraps, readings reported late (by a slower thread) never moving the
