@@ -1,7 +1,8 @@
 #!/bin/bash
-# The run command: installs what is missing, builds the launcher (x86_64,
-# the build this machine can run) into build/run and starts it under Wine
-# with a prefix of its own, in Japanese (LANG=ja_JP.UTF-8).
+# The run command: installs what is missing, builds the launcher as it
+# ships (i686) into build/run and starts it under Wine as a 32-bit program
+# on 64-bit Windows, inside the Wine tree (tools/wine-tree.sh), with a
+# prefix of its own, in Japanese (LANG=ja_JP.UTF-8).
 #
 # With DISPLAY set the launcher opens on that display and the command ends
 # when the launcher is closed. Without one it runs on a private Xvfb
@@ -16,9 +17,10 @@ window_wait_s=120
 source "$root/tools/demo/demo.sh"
 
 bash "$root/tools/setup-machine.sh"
+bash "$root/tools/wine-tree.sh" >/dev/null
 
 cmake -S "$root" -B "$build" \
-  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-x86_64.cmake" \
+  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-i686.cmake" \
   -DCMAKE_BUILD_TYPE=Release -DOVN_BUILD_TESTS=OFF \
   -DOVN_LIST_HOST=127.0.0.1 -DOVN_LIST_PORT="$demo_port" >/dev/null
 cmake --build "$build" --target ovn6launcher ovn_standin_setup -j "$(nproc)"
@@ -29,15 +31,17 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export LANG=ja_JP.UTF-8
 export LC_ALL=ja_JP.UTF-8
-wine=/usr/lib/wine/wine64
-wineserver=/usr/lib/wine/wineserver64
+export OVN_TREE_BINDS="$build"
+in_tree="$root/tools/in-tree.sh"
+wine() { "$in_tree" /usr/lib/wine/wine "$@"; }
+wineserver() { "$in_tree" /usr/lib/wine/wineserver64 "$@"; }
 log="$build/wine.log"
 
 if [ ! -f "$WINEPREFIX/.ovn-ready" ]; then
   echo "creating the Wine prefix $WINEPREFIX (once)"
   mkdir -p "$WINEPREFIX"
-  env -u DISPLAY "$wine" wineboot -i </dev/null >>"$log" 2>&1
-  "$wineserver" -w
+  env -u DISPLAY "$in_tree" /usr/lib/wine/wine wineboot -i </dev/null >>"$log" 2>&1
+  wineserver -w
   touch "$WINEPREFIX/.ovn-ready"
 fi
 
@@ -46,14 +50,14 @@ launcher="$demo_launcher"
 
 # Wine draws window captions itself only where no window manager does.
 decorated() {
-  "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d "$1" /f </dev/null >>"$log" 2>&1
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d "$1" /f </dev/null >>"$log" 2>&1
 }
 
 if [ -n "${DISPLAY:-}" ]; then
   decorated Y
   echo "starting $launcher on $DISPLAY"
-  "$wine" "$launcher" </dev/null >>"$log" 2>&1 || true
-  "$wineserver" -w
+  wine "$launcher" </dev/null >>"$log" 2>&1 || true
+  wineserver -w
   demo_stop
   demo_report
   exit 0
@@ -62,7 +66,7 @@ fi
 source "$root/tools/xvfb.sh"
 start_xvfb
 cleanup() {
-  "$wineserver" -k 2>/dev/null || true
+  wineserver -k 2>/dev/null || true
   demo_stop
   stop_xvfb
 }
@@ -70,7 +74,7 @@ trap cleanup EXIT
 
 decorated N
 echo "no DISPLAY: starting $launcher on Xvfb $DISPLAY"
-"$wine" "$launcher" </dev/null >>"$log" 2>&1 &
+wine "$launcher" </dev/null >>"$log" 2>&1 &
 
 # Wine names the X window after the window's caption.
 shown=
