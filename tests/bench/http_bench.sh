@@ -1,6 +1,6 @@
 #!/bin/bash
 # Downloads a 200 MiB body from a loopback server with get_data_by_wininet
-# (x86_64 under Wine) and with three peers measured in the same run: a raw
+# (the build's own, under Wine) and with three peers measured in the same run: a raw
 # WinINet loop reading with the client's 1023-byte reads, the same loop with
 # 64 KiB reads, and curl. Each is run twice, alternately; the faster run
 # counts. Prints the client's throughput against each peer and its peak

@@ -2,15 +2,18 @@
 """Time from starting the launcher under Wine until its window is visible,
 against Wine's own Notepad measured the same way in the same run, and
 their ratio. Both start in the same warm prefix; each is started several
-times, alternating, and the median counts. Target: the launcher takes at
-most 1.5 times as long as Notepad. Needs an X display (DISPLAY).
+times, alternating, and the median counts. The Notepad is of the launcher's
+own bitness: a 32-bit launcher is measured against the prefix's 32-bit one.
+Target: the launcher takes at most 1.5 times as long as Notepad. Needs an X
+display (DISPLAY).
 
-usage: launcher_start_bench.py BUILD_DIR   (an x86_64 build with ovn6launcher)
+usage: launcher_start_bench.py BUILD_DIR   (an i686 or x86_64 build with ovn6launcher)
 """
 import os
 import re
 import signal
 import statistics
+import struct
 import subprocess
 import sys
 import time
@@ -33,6 +36,17 @@ def visible_window_of(program):
         if "IsViewable" in info:
             return window
     return None
+
+
+I386_MACHINE = 0x14C
+NOTEPAD_32BIT = "C:\\windows\\syswow64\\notepad.exe"
+
+
+def is_32bit_program(path):
+    with open(path, "rb") as f:
+        head = f.read(4096)
+    header = struct.unpack_from("<I", head, 0x3C)[0]
+    return struct.unpack_from("<H", head, header + 4)[0] == I386_MACHINE
 
 
 def time_to_window(emulator, exe, program):
@@ -68,13 +82,15 @@ def main():
     # Wine started once before measuring, so its own start-up is not counted.
     subprocess.run([emulator, "cmd", "/c", "exit"], stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                    stderr=subprocess.DEVNULL)
-    time_to_window(emulator, "notepad", "notepad.exe")  # warms the page cache for both
+    notepad = NOTEPAD_32BIT if is_32bit_program(launcher) else "notepad"
+    print("launcher: %s; peer: %s" % (launcher, notepad))
+    time_to_window(emulator, notepad, "notepad.exe")  # warms the page cache for both
     time_to_window(emulator, launcher, "ovn6launcher.exe")
 
     ours, peer = [], []
     for _ in range(RUNS):
         ours.append(time_to_window(emulator, launcher, "ovn6launcher.exe"))
-        peer.append(time_to_window(emulator, "notepad", "notepad.exe"))
+        peer.append(time_to_window(emulator, notepad, "notepad.exe"))
     ours_s, peer_s = statistics.median(ours), statistics.median(peer)
     ratio = ours_s / peer_s
     print("launcher start to window : %.3f s (median of %d: %s)" % (ours_s, RUNS, " ".join("%.3f" % t for t in ours)))
