@@ -1,8 +1,8 @@
 #!/bin/bash
 # Downloads a 200 MiB body from a loopback server with get_data_by_wininet
-# (the build's own, under Wine) and with three peers measured in the same run: a raw
-# WinINet loop reading with the client's 1023-byte reads, the same loop with
-# 64 KiB reads, and curl. Each is run twice, alternately; the faster run
+# (of the build given, under Wine) and with three peers measured in the same
+# run: a raw WinINet loop of the same build reading with the client's
+# 1023-byte reads, the same loop with 64 KiB reads, and curl. Each is run twice, alternately; the faster run
 # counts. Prints the client's throughput against each peer and its peak
 # working set against the body size.
 # Targets: at least 0.9 of the raw 1023-byte loop; peak <= 1.5 x body. The
