@@ -1,5 +1,6 @@
 #include "http_client.h"
 #include "http_proxy_credentials.h"
+#include "memory_body.h"
 
 #include <wininet.h>
 
@@ -147,44 +148,24 @@ static std::string raw_headers_of(HINTERNET request, query_buffer& buffer) {
     return headers;
 }
 
-// Room for the announced body up front, so a large body is not copied on
-// every growth of the vector; a wrong or absent length only costs speed.
-// A larger length is not trusted with memory in advance: in a 32-bit
-// process a header that lies could otherwise take a large part of the
-// address space for a tiny body. Such a body grows as it arrives.
-static const DWORD max_reserved_body = 64u << 20;
-
-static void reserve_for_content_length(HINTERNET request, std::vector<char>& body) {
+static DWORD content_length_of(HINTERNET request) {
     DWORD content_length = 0;
     DWORD length = sizeof content_length;
-    if (!HttpQueryInfoA(request, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &content_length,
-                        &length, nullptr) ||
-        content_length > max_reserved_body)
-        return;
-    try {
-        body.reserve(content_length);
-    } catch (...) {
-    }
+    if (!HttpQueryInfoA(request, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &content_length, &length,
+                        nullptr))
+        return 0;
+    return content_length;
 }
 
 // Reads to the end of the data; a failing read ends it the same way.
-// Returns 0, or ERROR_NOT_ENOUGH_MEMORY when the body stopped fitting in
-// memory: then the transfer failed, the part that came is dropped and
-// nothing is thrown into the worker thread.
-static DWORD read_body(HINTERNET request, query_buffer& buffer, std::vector<char>& body) {
-    reserve_for_content_length(request, body);
-    try {
-        for (;;) {
-            buffer.clear();
-            DWORD read = 0;
-            if (!InternetReadFile(request, buffer.bytes, query_length, &read) || read == 0) return 0;
-            body.insert(body.end(), buffer.bytes, buffer.bytes + read);
-        }
-    } catch (...) {
-        // Only the body's growth throws here.
+// Returns 0, or the sink's failure when it refused a part.
+static DWORD read_body(HINTERNET request, query_buffer& buffer, body_sink& sink) {
+    for (;;) {
+        buffer.clear();
+        DWORD read = 0;
+        if (!InternetReadFile(request, buffer.bytes, query_length, &read) || read == 0) return 0;
+        if (!sink.append(buffer.bytes, read)) return sink.failure();
     }
-    std::vector<char>().swap(body);
-    return ERROR_NOT_ENOUGH_MEMORY;
 }
 
 DWORD get_data_by_wininet(http_request& request, std::string& response_headers, HWND owner,
@@ -195,11 +176,17 @@ DWORD get_data_by_wininet(http_request& request, std::string& response_headers, 
 
 DWORD get_data_by_wininet(http_request& request, std::string& response_headers, HWND owner,
                           int& status, std::vector<char>& body, proxy_credentials& final_credentials) {
+    body.clear();
+    memory_body sink(body);
+    return get_data_by_wininet(request, response_headers, owner, status, sink, final_credentials);
+}
+
+DWORD get_data_by_wininet(http_request& request, std::string& response_headers, HWND owner,
+                          int& status, body_sink& sink, proxy_credentials& final_credentials) {
     forget_proxy_credentials();
     final_credentials = proxy_credentials();
     status = status_not_read;
     response_headers.clear();
-    body.clear();
 
     const std::string scheme = request.secure ? "https:" : "http:";
     if (request.path.empty()) request.path = "/";
@@ -260,5 +247,6 @@ DWORD get_data_by_wininet(http_request& request, std::string& response_headers, 
     }
 
     response_headers = raw_headers_of(handle.get(), buffer);
-    return read_body(handle.get(), buffer, body);
+    if (!sink.begin(status, content_length_of(handle.get()))) return 0;
+    return read_body(handle.get(), buffer, sink);
 }

@@ -42,6 +42,23 @@ struct proxy_credentials {
     std::string password;
 };
 
+// Where a response body goes as it arrives, so that one larger than the
+// address space can hold (an installer) need not be held in memory.
+class body_sink {
+public:
+    // Once, after the status and headers and before the body; announced is
+    // the Content-Length, 0 when there is none. False: the body is not
+    // wanted and is not read.
+    virtual bool begin(int status, DWORD announced) = 0;
+    // The next bytes of the body. False stops the transfer: the call then
+    // returns failure().
+    virtual bool append(const char* bytes, DWORD count) = 0;
+    virtual DWORD failure() const = 0;
+
+protected:
+    ~body_sink() = default;
+};
+
 // Sends the request and reads the whole answer. Returns 0 when the request
 // was sent and its body read, otherwise the Win32 error of the step that
 // failed (ERROR_NOT_ENOUGH_MEMORY for a body that does not fit in memory).
@@ -58,6 +75,11 @@ DWORD get_data_by_wininet(http_request& request, std::string& response_headers, 
 // request on another thread can neither clear nor replace them.
 DWORD get_data_by_wininet(http_request& request, std::string& response_headers, HWND owner,
                           int& status, std::vector<char>& body, proxy_credentials& final_credentials);
+
+// The same with the body handed to sink as it arrives: the result is
+// sink.failure() when the sink refused a part of it.
+DWORD get_data_by_wininet(http_request& request, std::string& response_headers, HWND owner,
+                          int& status, body_sink& sink, proxy_credentials& final_credentials);
 
 // A process-wide record of the same, for the log and tests: the
 // credentials of the last request with a 2xx answer, emptied when any
