@@ -2,8 +2,7 @@
 // and the folders a download needs.
 #include "installer_downloader.h"
 
-#include <cstdio>
-
+#include "file_body.h"
 #include "http_client.h"
 #include "path_util.h"
 #include "string_convert.h"
@@ -73,19 +72,6 @@ bool CInstallerDownloader::DownloadLtFile(HWND parent) {
     return ParseLtFile(body, *this);
 }
 
-// Writes body to path as one file; false when it cannot be opened or the
-// write fails or stops short (a full disk), so a partial file never passes
-// as a download.
-static bool write_whole_file(const std::wstring& path, const std::vector<char>& body) {
-    file_handle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return false;
-    const DWORD size = static_cast<DWORD>(body.size());
-    DWORD written = 0;
-    if (!WriteFile(file.get(), body.data(), size, &written, nullptr)) return false;
-    return written == size;
-}
-
 bool CInstallerDownloader::DownloadFile(const std::wstring& url, HWND parent,
                                         const std::wstring& destination) {
     if (!EnsureDirectory(destination)) return false;
@@ -95,13 +81,25 @@ bool CInstallerDownloader::DownloadFile(const std::wstring& url, HWND parent,
     system_log().write_w(log_level_detail, L"get_data_by_wininet DownloadFile %s \u21D2 %s", url.c_str(),
                          destination.c_str());
 
-    std::vector<char> body;
+    // Streamed to the file: a setup of any size fits. The file is made at
+    // the body's first byte, so a refused or empty answer leaves it as it was.
+    file_body file(destination, accepted_status);
+    std::string headers;
+    int status = 0;
     proxy_credentials credentials;
-    if (!fetch(request, parent, body, credentials)) return false;
-    proxy_user = credentials.user;
-    proxy_password = credentials.password;
-    if (body.empty()) return false;
-    return write_whole_file(destination, body);
+    const DWORD result = get_data_by_wininet(request, headers, parent, status, file, credentials);
+    if (status == accepted_status && (result == 0 || file.failed())) {
+        proxy_user = credentials.user;
+        proxy_password = credentials.password;
+    }
+    const bool answered = result == 0 && status == accepted_status && file.received() != 0;
+    const bool written = file.finish();
+    if (file.failed()) {
+        const std::wstring reached = std::to_wstring(file.received());
+        system_log().write_w(log_level_info, L"CInstallerDownloader DownloadFile write error 0x%x at %s bytes",
+                             file.failure(), reached.c_str());
+    }
+    return answered && written;
 }
 
 bool CInstallerDownloader::EnsureDirectory(const std::wstring& path) {

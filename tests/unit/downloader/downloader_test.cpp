@@ -2,6 +2,9 @@
 // build's list-file address points at.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <psapi.h>
+
 #include <string>
 #include <vector>
 
@@ -54,6 +57,14 @@ TEST(DownloadLtFile, AnythingButStatus200WithAListLeavesTheFieldsEmpty) {
     }
 }
 
+// The most memory this process has held at once (pages it touched).
+static size_t peak_working_set() {
+    PROCESS_MEMORY_COUNTERS counters = {};
+    counters.cb = sizeof counters;
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+    return counters.PeakWorkingSetSize;
+}
+
 class DownloadFileTest : public ::testing::Test {
 protected:
     std::wstring folder_ = scratch_folder(L"dl");
@@ -72,6 +83,21 @@ TEST_F(DownloadFileTest, CreatesMissingFoldersAndWritesTheBody) {
     std::string line = "get_data_by_wininet DownloadFile http://127.0.0.1:" +
                        server_port("OVN_TEST_HTTP_PORT") + "/bytes/300000 \x81\xcb ";
     EXPECT_NE(std::string::npos, log.text().find(line)) << log.text();
+}
+
+// A setup past the 64 MiB a body may reserve in memory goes to its file as
+// it arrives: the process holds no more memory than for a small one.
+TEST_F(DownloadFileTest, SetupLargerThanTheMemoryReserveIsStreamedToItsFile) {
+    const size_t size = 80u << 20;
+    const std::wstring destination = folder_ + L"large.exe";
+    CInstallerDownloader downloader;
+    const size_t before = peak_working_set();
+    ASSERT_TRUE(downloader.DownloadFile(local_url("/bytes/" + std::to_string(size)), nullptr, destination));
+    const size_t grown = peak_working_set() - before;
+    EXPECT_LT(grown, size_t(16) << 20) << "peak grew by " << grown << " bytes";
+    std::string content = read_whole_file(destination);
+    ASSERT_EQ(size, content.size());
+    EXPECT_TRUE(matches_pattern(std::vector<char>(content.begin(), content.end())));
 }
 
 TEST_F(DownloadFileTest, SecureAddressWithPortAndQuery) {
@@ -127,9 +153,12 @@ TEST_F(DownloadFileTest, DestinationHeldOpenFailsAfterTheTransferAndKeepsItsCont
 
 // A full disk: the Unix device that fails every write with "no space".
 TEST_F(DownloadFileTest, WriteThatFailsIsReportedAsFailure) {
+    scoped_detail_log log;
     CInstallerDownloader downloader;
     EXPECT_FALSE(downloader.DownloadFile(local_url("/bytes/5000"), nullptr, L"Z:\\dev\\full"));
     EXPECT_EQ(1u, recorded_requests_for("/bytes/5000").size());
+    EXPECT_NE(std::string::npos, log.text().find("\tCInstallerDownloader DownloadFile write error 0x70 at 5000 bytes"))
+        << log.text();
 }
 
 TEST_F(DownloadFileTest, EnsureDirectoryRecognisesExistingFolders) {

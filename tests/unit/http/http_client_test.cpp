@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
-#include <new>
 #include <string>
 #include <thread>
 #include <vector>
@@ -14,29 +12,6 @@
 #include "http_client.h"
 
 #include <wininet.h>
-
-// A thread of this program can be made to see memory the way a 32-bit
-// process with little address space left does: while a limit is set there,
-// no block larger than it is granted.
-static thread_local size_t largest_block = SIZE_MAX;
-
-void* operator new(size_t size) {
-    if (size > largest_block) throw std::bad_alloc();
-    if (void* block = HeapAlloc(GetProcessHeap(), 0, size ? size : 1)) return block;
-    throw std::bad_alloc();
-}
-void operator delete(void* block) noexcept {
-    if (block) HeapFree(GetProcessHeap(), 0, block);
-}
-void operator delete(void* block, size_t) noexcept { ::operator delete(block); }
-
-class scoped_block_limit {
-public:
-    explicit scoped_block_limit(size_t largest) { largest_block = largest; }
-    ~scoped_block_limit() { largest_block = SIZE_MAX; }
-    scoped_block_limit(const scoped_block_limit&) = delete;
-    scoped_block_limit& operator=(const scoped_block_limit&) = delete;
-};
 
 // Private memory the process has committed: what it holds whether it
 // touched it or not. (Wine's process counters show only touched pages.)
@@ -270,23 +245,6 @@ TEST(HttpClient, BodyCutShortComesBackAsFarAsItArrived) {
         EXPECT_TRUE(matches_pattern(answer.body)) << path;
         EXPECT_LT(after, before + most_held) << path << ": " << (after - before) << " bytes held";
     }
-}
-
-// A body that outgrows memory is a failed transfer, not a short one: the
-// part that came is not handed on as if it were all.
-TEST(HttpClient, BodyThatOutgrowsMemoryFailsTheTransfer) {
-    http_request request = local_request("/bytes/3000000");
-    http_answer answer;
-    {
-        scoped_block_limit limit(1u << 20);
-        answer = fetch(request);
-    }
-    EXPECT_EQ(static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY), answer.result);
-    EXPECT_EQ(200, answer.status);
-    EXPECT_TRUE(answer.body.empty());
-
-    http_request fits = local_request("/bytes/3000000");
-    EXPECT_EQ(0u, fetch(fits).result);
 }
 
 TEST(HttpClient, FiftyMegabyteBodyArrivesWhole) {
