@@ -1,7 +1,8 @@
 """Checks the i686 launcher as it ships, by reading the file: a 32-bit GUI
 program that Windows XP SP3 can load (subsystem version, system DLLs, only
-the functions of the allow-list), with its manifest and version block,
-stripped, without a link time stamp and within its size budget."""
+the functions of the allow-list), large-address-aware, with its manifest
+and version block, stripped, without a link time stamp and within its size
+budget."""
 
 import argparse
 import os
@@ -10,6 +11,7 @@ import sys
 from pe_file import PeFile
 
 I386, GUI, XP_SUBSYSTEM = 0x14C, 2, (5, 1)
+LARGE_ADDRESS_AWARE = 0x20
 SYSTEM_DLLS = {"KERNEL32", "USER32", "GDI32", "COMCTL32", "SHELL32", "OLE32", "ADVAPI32", "VERSION", "WININET",
                "WS2_32", "MSVCRT", "WINTRUST", "CRYPT32"}
 SUPPORTED_OS = {"{e2011457-1546-43c5-a5fe-008deee3d3f0}": "Vista", "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}": "7"}
@@ -31,6 +33,8 @@ def problems(path, allowed):
     exe = PeFile(open(path, "rb").read())
     if exe.machine != I386:
         yield "machine 0x%x, not i386" % exe.machine
+    if not exe.characteristics & LARGE_ADDRESS_AWARE:
+        yield "not large-address-aware: 2 GiB of address space under 64-bit Windows, not 4"
     if exe.subsystem != GUI:
         yield "subsystem %d, not Windows GUI" % exe.subsystem
     if exe.subsystem_version > XP_SUBSYSTEM:

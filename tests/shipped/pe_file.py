@@ -20,8 +20,8 @@ class PeFile:
         header = struct.unpack_from("<I", data, 0x3C)[0]
         if data[header:header + 4] != b"PE\0\0":
             raise ValueError("no PE header")
-        self.machine, section_count, self.timestamp, symbols, symbol_count, optional_size = struct.unpack_from(
-            "<HHIIIH", data, header + 4)
+        (self.machine, section_count, self.timestamp, symbols, symbol_count, optional_size,
+         self.characteristics) = struct.unpack_from("<HHIIIHH", data, header + 4)
         strings = symbols + 18 * symbol_count  # long section names ("/4") point into the string table
         optional = header + 24
         self.pointer_size = 8 if struct.unpack_from("<H", data, optional)[0] == PE32_PLUS else 4
