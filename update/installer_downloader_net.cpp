@@ -95,7 +95,10 @@ bool CInstallerDownloader::DownloadFile(const std::wstring& url, HWND parent,
     const bool answered = result == 0 && status == accepted_status && file.received() != 0;
     const bool written = file.finish();
     if (file.failed()) {
-        const std::wstring reached = std::to_wstring(file.received());
+        // Narrow digits widened: the wide conversion would pull the C runtime's
+        // stream printing into the shipped exe.
+        const std::string digits = std::to_string(file.received());
+        const std::wstring reached(digits.begin(), digits.end());
         system_log().write_w(log_level_info, L"CInstallerDownloader DownloadFile write error 0x%x at %s bytes",
                              file.failure(), reached.c_str());
     }
