@@ -12,7 +12,7 @@ bool run_held_existing_setup(const CDataControl& data, HWND owner) {
     const std::wstring publisher = part.setup_kind == setup_kind_temporary ? data.publisher() : std::wstring();
     setup_hold hold;
     if (!hold.hold_matching(part.setup_path, part.setup_digest, publisher)) return false;
-    run_existing_setup(data, owner);
+    run_existing_setup(data, owner, hold.folder());
     return true;
 }
 
@@ -21,6 +21,6 @@ bool run_held_downloaded_setup(const CDataControl& data, HWND owner) {
     if (part.download_path.empty()) return true;
     setup_hold hold;
     if (!hold.hold_matching(part.download_path, part.list.latest_setup.digest, data.publisher())) return false;
-    run_downloaded_setup(data, owner);
+    run_downloaded_setup(data, owner, hold.folder());
     return true;
 }

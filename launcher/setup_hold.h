@@ -1,13 +1,14 @@
 // Keeps a setup program exactly as it was checked until it has been
-// started: the file is held open for reading with writes and deletes
-// denied to everyone else, and its digest and signature are checked
-// through that handle.
+// started: its folder and the file are held open, neither may be a reparse
+// point, writes and deletes are denied to everyone else, and the digest and
+// signature are checked through the file's handle.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
 
+#include "setup_folder.h"
 #include "win_handle.h"
 
 class setup_hold {
@@ -29,12 +30,20 @@ public:
     const std::wstring& digest() const { return digest_; }
     DWORD last_error() const { return last_error_; }
     bool held() const { return static_cast<bool>(file_); }
-    void release() { file_.reset(); }
+    void release();
+
+    // Where the shell starts the held file: the folder it really lies in
+    // (trailing backslash) and its name; empty when nothing is held.
+    const std::wstring& folder() const { return folder_path_; }
+    const std::wstring& name() const { return name_; }
 
 private:
     bool read_digest();
 
+    setup_folder folder_;
     file_handle file_;
+    std::wstring folder_path_;
+    std::wstring name_;
     std::wstring digest_;
     DWORD last_error_ = 0;
 };

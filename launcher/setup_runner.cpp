@@ -4,8 +4,8 @@
 
 #include "data_control.h"
 #include "message_box.h"
-#include "path_util.h"
 #include "resource.h"
+#include "setup_folder.h"
 #include "shell_start.h"
 #include "win_handle.h"
 
@@ -23,8 +23,11 @@ constexpr int wait_failed_without_code = -2;
 // The user declined elevation, or the setup said it lacks the rights.
 bool elevation_refused(int result) { return result == ERROR_ACCESS_DENIED || result == ERROR_CANCELLED; }
 
-void run_and_report(const std::wstring& path, bool easy_install, bool with_log, HWND owner) {
-    int result = run_setup_and_wait(path, setup_command_line(easy_install, with_log));
+// The held file's real folder when there is one, else the path's own.
+void run_and_report(const std::wstring& path, const std::wstring& real_folder, bool easy_install, bool with_log,
+                    HWND owner) {
+    const std::wstring folder = real_folder.empty() ? folder_part(path) : real_folder;
+    int result = run_setup_and_wait(folder, name_part(path), setup_command_line(easy_install, with_log));
     if (elevation_refused(result)) message_box_by_id(owner, IDS_ADMIN_REQUIRED, MB_OK | MB_ICONEXCLAMATION);
 }
 
@@ -36,11 +39,12 @@ const wchar_t* setup_command_line(bool easy_install, bool with_log) {
 }
 
 int run_setup_and_wait(const std::wstring& path, const std::wstring& parameters) {
+    return run_setup_and_wait(folder_part(path), name_part(path), parameters);
+}
+
+int run_setup_and_wait(const std::wstring& folder, const std::wstring& name, const std::wstring& parameters) {
     // The shell finds the program in its folder and makes that folder the
     // working folder, so a setup's log lands beside it.
-    const std::wstring folder = directory_of(path);
-    const std::wstring name = file_name_of(path);
-
     SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof(info);
     // A process handle for the wait, and the start complete before the
@@ -78,16 +82,16 @@ int run_setup_and_wait(const std::wstring& path, const std::wstring& parameters)
     }
 }
 
-void run_existing_setup(const CDataControl& data, HWND owner) {
+void run_existing_setup(const CDataControl& data, HWND owner, const std::wstring& real_folder) {
     const InstallPart& part = data.install();
     if (part.setup_kind != setup_kind_beside_launcher && part.setup_kind != setup_kind_temporary) return;
     if (part.setup_path.empty()) return;
     // Nothing is written on the medium: only the temporary folder's setup logs.
-    run_and_report(part.setup_path, part.easy_install, part.setup_kind == setup_kind_temporary, owner);
+    run_and_report(part.setup_path, real_folder, part.easy_install, part.setup_kind == setup_kind_temporary, owner);
 }
 
-void run_downloaded_setup(const CDataControl& data, HWND owner) {
+void run_downloaded_setup(const CDataControl& data, HWND owner, const std::wstring& real_folder) {
     const InstallPart& part = data.install();
     if (part.download_path.empty()) return;
-    run_and_report(part.download_path, part.easy_install, true, owner);
+    run_and_report(part.download_path, real_folder, part.easy_install, true, owner);
 }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "data_control.h"
+#include "held_setup_run.h"
 #include "locations/scratch_folder.h"
 #include "message_box_watch.h"
 #include "path_util.h"
@@ -152,6 +153,26 @@ TEST_F(SetupRun, EachSetupGetsItsCommandLineInItsOwnFolder) {
                   0)
             << verbs[0];
     }
+}
+
+// A setup held through a folder link starts in the folder it really lies
+// in: the shell is not sent down a path that could be pointed elsewhere
+// after the check.
+TEST_F(SetupRun, HeldSetupStartsInTheFolderItReallyLiesIn) {
+    const std::wstring real = OVN_REAL_SETUPS;
+    remove_tree(real);
+    ASSERT_TRUE(place_standin(real + L"setup64.exe", 0));
+    CDataControl data(scratch.path() + L"medium\\", true);
+    data.install().download_path = std::wstring(OVN_LINKED_SETUPS) + L"setup64.exe";
+    {
+        current_folder_scope current(real);
+        EXPECT_TRUE(run_held_downloaded_setup(data, nullptr));
+    }
+    std::vector<standin_run> runs = standin_runs(real);
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(::lstrcmpiW(runs[0].value(L"working_folder").c_str(), without_trailing_backslash(real).c_str()), 0)
+        << runs[0].value(L"working_folder");
+    end_standins(real);
 }
 
 TEST_F(SetupRun, NothingRunsWithoutASetupOrAPath) {
