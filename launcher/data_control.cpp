@@ -4,6 +4,7 @@
 #include "path_util.h"
 #include "platform.h"
 #include "publisher_check.h"
+#include "setup_folder.h"
 #include "system_log.h"
 
 #include <utility>
@@ -36,11 +37,25 @@ std::wstring digest_of(const std::wstring& path) {
     return info.get_md5();
 }
 
-// A setup in the temporary folder that is not from the publisher is
-// passed over as if it were absent.
+// A setup in the temporary folder whose folder is a reparse point, or one
+// that is not from the publisher, is passed over as if it were absent.
 bool counts_as_at_hand(const std::wstring& temporary_setup, const std::wstring& publisher) {
+    setup_folder folder;
+    if (!folder.hold(folder_part(temporary_setup)) && folder.last_error() == ERROR_REPARSE_ATTRIBUTE_CONFLICT) {
+        system_log().write_w(log_level_info, L"setup folder in the temporary folder is a reparse point, passed over: %s",
+                             temporary_setup.c_str());
+        return false;
+    }
     if (from_publisher(temporary_setup, INVALID_HANDLE_VALUE, publisher)) return true;
     system_log().write_w(log_level_info, L"setup in the temporary folder passed over: %s", temporary_setup.c_str());
+    return false;
+}
+
+// A signed launcher takes the medium's setup only when it is signed by the
+// same publisher; another counts as absent.
+bool medium_setup_counts(const std::wstring& medium_setup, const std::wstring& publisher) {
+    if (from_publisher(medium_setup, INVALID_HANDLE_VALUE, publisher)) return true;
+    system_log().write_w(log_level_info, L"setup beside the launcher passed over: %s", medium_setup.c_str());
     return false;
 }
 
@@ -68,15 +83,14 @@ void CDataControl::find_existing_setup(const stop_flag* stop) {
     InstallPart& part = data_.install;
     part.setup_kind = setup_kind_none;
 
-    // A download from an earlier run wins over the medium's setup, when it
-    // comes from the launcher's publisher; the medium's own setup lies
-    // beside the launcher and is taken as it is.
+    // A download from an earlier run wins over the medium's setup. With a
+    // publisher, either must come from it.
     std::wstring candidate = temporary_setup_path();
     if (file_exists(candidate) && counts_as_at_hand(candidate, publisher_)) {
         part.setup_kind = setup_kind_temporary;
     } else {
         candidate = beside_launcher_setup_path();
-        if (!file_exists(candidate)) return;
+        if (!file_exists(candidate) || !medium_setup_counts(candidate, publisher_)) return;
         part.setup_kind = setup_kind_beside_launcher;
     }
     part.setup_path = candidate;

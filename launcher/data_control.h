@@ -72,8 +72,8 @@ public:
     const std::wstring& launcher_folder() const { return launcher_folder_; }
 
     // The launcher's publisher (see publisher_check.h); empty when the
-    // launcher has none. With one, a setup program from the temporary
-    // folder or a download must be signed by it.
+    // launcher has none. With one, every setup program the launcher starts
+    // (the medium's, the temporary folder's, a download) must be signed by it.
     const std::wstring& publisher() const { return publisher_; }
     void set_publisher(const std::wstring& publisher) { publisher_ = publisher; }
 

@@ -8,10 +8,10 @@ bool run_held_existing_setup(const CDataControl& data, HWND owner) {
     const InstallPart& part = data.install();
     if (part.setup_kind != setup_kind_beside_launcher && part.setup_kind != setup_kind_temporary) return true;
     if (part.setup_path.empty()) return true;
-    // The medium's own setup lies beside the launcher and is not checked.
-    const std::wstring publisher = part.setup_kind == setup_kind_temporary ? data.publisher() : std::wstring();
+    // A signed launcher starts only setups of its own publisher, the
+    // medium's own included.
     setup_hold hold;
-    if (!hold.hold_matching(part.setup_path, part.setup_digest, publisher)) return false;
+    if (!hold.hold_matching(part.setup_path, part.setup_digest, data.publisher())) return false;
     run_existing_setup(data, owner, hold.folder());
     return true;
 }

@@ -166,10 +166,10 @@ class FlowSession:
     def setup_bytes(self, tag):
         return self.standin + b"\0ovn-test-tag:" + tag.encode()
 
-    def put_setup(self, folder, tag, name=SETUP_NAME, exit_code=0, sleep_ms=0):
-        """Writes a stand-in setup (and its standin.ini); returns its digest."""
+    def put_setup(self, folder, tag, name=SETUP_NAME, exit_code=0, sleep_ms=0, data=None):
+        """Writes a stand-in setup (data, or one tagged tag) and its standin.ini; returns its digest."""
         os.makedirs(folder, exist_ok=True)
-        data = self.setup_bytes(tag)
+        data = data if data is not None else self.setup_bytes(tag)
         with open(os.path.join(folder, name), "wb") as f:
             f.write(data)
         self.write_ini(folder, exit_code, sleep_ms)

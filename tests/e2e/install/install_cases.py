@@ -288,9 +288,8 @@ def install_command_during_run(s):
     s.failures.equal([LIST_PATH], s.requests(), "requests")
 
 
-# A launcher signed by its publisher starts only setups of that publisher
-# from the temporary folder or a download; the medium's own setup is taken
-# as it is.
+# A launcher signed by its publisher starts only setups of that publisher,
+# from the medium, the temporary folder or a download.
 def signed_launcher_runs_its_publishers_download(s):
     s.sign_launcher()
     download = s.signed_setup_bytes("current release")
@@ -325,15 +324,28 @@ def signed_launcher_refuses_other_downloads(s):
 
 
 def signed_launcher_passes_over_unsigned_setup_at_hand(s):
-    digest = s.put_medium_setup()
-    s.put_temp_setup()  # unsigned: as if absent
     s.sign_launcher()
+    digest = s.put_medium_setup(data=s.signed_setup_bytes("medium"))
+    s.put_temp_setup()  # unsigned: as if absent
     s.serve([s.setup_line(digest)])
     s.start()
     s.click(ID_OK)
     s.wait_run_end(s.runs)
     s.check_one_run("medium", easy=True, with_log=False)
     s.failures.equal([LIST_PATH], s.requests(), "requests")
+
+
+# An unsigned setup on the medium of a signed launcher is as if absent: with
+# no list, nothing can be installed.
+def signed_launcher_passes_over_unsigned_medium_setup(s):
+    s.sign_launcher()
+    s.put_medium_setup()
+    s.serve(None)
+    s.start()
+    s.click(ID_OK)
+    s.expect_box(105, IDOK)
+    s.wait_idle()
+    s.failures.equal([], s.runs(), "setup starts")
 
 
 CASES = {f.__name__: f for f in [
@@ -343,7 +355,8 @@ CASES = {f.__name__: f for f in [
     digest_mismatch_without_setup, upper_case_digest_always_downloads, temporary_setup_wins,
     only_this_processor_type, refused_elevation, setup_still_running, changed_before_start_not_run,
     held_setup_cannot_be_replaced, install_command_during_run, signed_launcher_runs_its_publishers_download,
-    signed_launcher_refuses_other_downloads, signed_launcher_passes_over_unsigned_setup_at_hand]}
+    signed_launcher_refuses_other_downloads, signed_launcher_passes_over_unsigned_setup_at_hand,
+    signed_launcher_passes_over_unsigned_medium_setup]}
 
 
 def main():
