@@ -58,7 +58,7 @@ UINT launch_installer_proc(LPVOID param) {
     if (!dialog || !dialog->data_control()) return 0;
     com_apartment apartment;  // the run hands setups and pages to the shell
     CWaitCursor wait_cursor;
-    // Looked up for every run, off the window thread: it reads the whole exe.
+    // Read at the first run, off the window thread: it reads the whole exe.
     dialog->data_control()->set_publisher(launcher_publisher());
     launcher_view view(*dialog);
     server_list_source source;

@@ -5,6 +5,7 @@
 #include <wintrust.h>
 
 #include "system_log.h"
+#include "win_handle.h"
 
 namespace {
 
@@ -80,11 +81,45 @@ signature_report verify_signature(const std::wstring& path, HANDLE file) {
     return report;
 }
 
-std::wstring launcher_publisher() {
+std::wstring publisher_of_launcher(const std::wstring& path, HANDLE file) {
+    const signature_report report = verify_signature(path, file);
+    if (report.trust_result == ERROR_SUCCESS && !report.signer.empty()) return report.signer;
+    // An unsigned launcher checks nothing by design; a signed one whose
+    // signature is refused (expired without a time stamp, a missing root)
+    // would otherwise switch the checks off without a word.
+    if (report.trust_result != TRUST_E_NOSIGNATURE)
+        system_log().write_w(log_level_info,
+                             L"launcher signature not accepted (WinVerifyTrust 0x%08X), setups are not checked: %s",
+                             static_cast<unsigned>(report.trust_result), path.c_str());
+    return std::wstring();
+}
+
+namespace {
+
+// The launcher's exe stays open for the life of the process, denying
+// writes and deletes, so the file that was verified cannot be renamed away
+// and replaced by another at its path.
+file_handle own_exe;
+
+std::wstring read_own_publisher() {
     wchar_t path[module_path_capacity + 1] = {};
     if (!::GetModuleFileNameW(nullptr, path, module_path_capacity)) return std::wstring();
-    const signature_report report = verify_signature(path);
-    return report.trust_result == ERROR_SUCCESS ? report.signer : std::wstring();
+    own_exe.reset(::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                nullptr));
+    if (!own_exe) {
+        system_log().write_w(log_level_info, L"launcher not opened for its signature (error %u), setups are not checked: %s",
+                             static_cast<unsigned>(::GetLastError()), path);
+        return std::wstring();
+    }
+    return publisher_of_launcher(path, own_exe.get());
+}
+
+}  // namespace
+
+std::wstring launcher_publisher() {
+    // Read at the first install run and kept: later runs use that answer.
+    static const std::wstring publisher = read_own_publisher();
+    return publisher;
 }
 
 const char* publisher_mismatch(const signature_report& report, const std::wstring& publisher) {

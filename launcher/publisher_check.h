@@ -20,8 +20,14 @@ struct signature_report {
 signature_report verify_signature(const std::wstring& path, HANDLE file = INVALID_HANDLE_VALUE);
 
 // The signer of the launcher's own exe when its signature is accepted;
-// empty otherwise.
+// empty otherwise. Verified once, through the exe held open for the life
+// of the process; later calls give the same answer.
 std::wstring launcher_publisher();
+
+// The signer of the launcher file at path (read through file when it is
+// open) when its signature is accepted; empty otherwise, with a log line
+// when the file is signed but the signature is refused.
+std::wstring publisher_of_launcher(const std::wstring& path, HANDLE file = INVALID_HANDLE_VALUE);
 
 // Why report does not show a file of publisher; nullptr when it does. The
 // subject is compared, not the key, so renewed certificates keep working.

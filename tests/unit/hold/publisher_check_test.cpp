@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "http/shared_state.h"
 #include "publisher_check.h"
 #include "setup_hold.h"
 
@@ -21,16 +22,17 @@ struct signed_copy {
     const wchar_t* name;
     LONG trust_result;
     const char* mismatch;  // against the publisher's own subject; nullptr: accepted
+    bool refused_launcher_logged;  // as the launcher's own file: signed, but refused
 };
 
 // The verifier's answers here are the system's; a trusted root is not
 // demanded by every verifier, so the throwaway CA's signatures count.
 const signed_copy copies[] = {
-    {L"publisher.exe", ERROR_SUCCESS, nullptr},
-    {L"renewed.exe", ERROR_SUCCESS, nullptr},  // same subject, new key
-    {L"other.exe", ERROR_SUCCESS, "signed by another publisher"},
-    {L"altered.exe", TRUST_E_BAD_DIGEST, "signature not accepted"},
-    {L"unsigned.exe", TRUST_E_NOSIGNATURE, "signature not accepted"},
+    {L"publisher.exe", ERROR_SUCCESS, nullptr, false},
+    {L"renewed.exe", ERROR_SUCCESS, nullptr, false},  // same subject, new key
+    {L"other.exe", ERROR_SUCCESS, "signed by another publisher", false},
+    {L"altered.exe", TRUST_E_BAD_DIGEST, "signature not accepted", true},
+    {L"unsigned.exe", TRUST_E_NOSIGNATURE, "signature not accepted", false},
 };
 
 std::wstring publisher_subject() { return verify_signature(copy_of(L"publisher.exe")).signer; }
@@ -56,6 +58,24 @@ TEST(PublisherCheck, OnlyAnAcceptedSignatureWithThePublishersSubjectPasses) {
 }
 
 TEST(PublisherCheck, UnsignedLauncherHasNoPublisher) { EXPECT_EQ(std::wstring(), launcher_publisher()); }
+
+// A launcher file's publisher is its accepted signer. A signature that is
+// refused turns the checks off, and the log says so; no signature at all
+// is a launcher built to check nothing, and says nothing.
+TEST(PublisherCheck, LauncherWhoseSignatureIsRefusedSaysSo) {
+    for (const signed_copy& copy : copies) {
+        SCOPED_TRACE(testing::Message() << "file " << copy.name);
+        scoped_detail_log log;
+        const size_t earlier = log.text().size();
+        const std::wstring path = copy_of(copy.name);
+        const std::wstring expected = copy.trust_result == ERROR_SUCCESS ? verify_signature(path).signer : L"";
+        EXPECT_EQ(expected, publisher_of_launcher(path));
+        const std::string written = log.text().substr(earlier);
+        EXPECT_EQ(copy.refused_launcher_logged,
+                  written.find("\tlauncher signature not accepted (WinVerifyTrust 0x") != std::string::npos)
+            << written;
+    }
+}
 
 // The hold reads the digest first; the signature must still be checked
 // from the start of the held file, and a foreign one lets the file go.
