@@ -7,10 +7,13 @@
 #include "list_source.h"
 #include "module.h"
 #include "open_document.h"
+#include "path_util.h"
 #include "publisher_check.h"
 #include "resource.h"
 #include "resource_text.h"
+#include "run_scope.h"
 #include "run_view.h"
+#include "setup_folder.h"
 #include "staged_download.h"
 #include "system_log.h"
 
@@ -77,9 +80,14 @@ void install(run_view& view, list_source& source, CDataControl& data, const stop
 
     // The download stays under its staging name until its digest (and,
     // with a publisher, its signature) has been checked, so a failure
-    // leaves the setup at hand as it was.
+    // leaves the setup at hand as it was. It is written only into a folder
+    // that is what its path says, held until the download is in place.
+    setup_folder folder;
     const std::wstring staging = staging_path_of(part.download_path);
-    bool verified = source.download(latest.url, owner, staging);
+    bool verified = hold_download_folder(folder, part.download_path);
+    const bool staging_was_there = verified && file_exists(staging);
+    bool downloaded = verified && source.download(latest.url, owner, staging);
+    verified = downloaded;
     if (verified) {
         file_digest(staging, part.download_digest);
         verified = part.download_digest == latest.digest &&
@@ -87,11 +95,13 @@ void install(run_view& view, list_source& source, CDataControl& data, const stop
                    commit_staged(staging, part.download_path) == 0;
     }
     if (!verified) {
-        discard_staged(staging);
+        // Only a staging file this run wrote is removed.
+        if (downloaded || (folder.held() && !staging_was_there)) discard_staged(staging);
         view.hide_progress();
         handle_download_failure(view, data);
         return;
     }
+    folder.release();
     view.hide_progress();
     if (!stopped(stop)) tell_when_not_started(view, run_held_downloaded_setup(data, owner));
 }
@@ -99,10 +109,8 @@ void install(run_view& view, list_source& source, CDataControl& data, const stop
 }  // namespace
 
 void run_install(run_view& view, list_source& source, CDataControl& data, const stop_flag& stop) {
-    view.set_run_controls_enabled(launcher_run::install, false);
+    run_scope scope(view, launcher_run::install);
     install(view, source, data, stop);
-    view.hide_progress();
-    view.set_run_controls_enabled(launcher_run::install, true);
 }
 
 bool confirm_newer_release(run_view& view, CDataControl& data) {

@@ -3,6 +3,7 @@
 #include "list_source.h"
 #include "open_document.h"
 #include "resource.h"
+#include "run_scope.h"
 #include "run_view.h"
 
 namespace {
@@ -41,7 +42,6 @@ void open_manual(run_view& view, list_source& source, CDataControl& data, const 
 }  // namespace
 
 void run_manual(run_view& view, list_source& source, CDataControl& data, const stop_flag& stop) {
-    view.set_run_controls_enabled(launcher_run::manual, false);
+    run_scope scope(view, launcher_run::manual);
     open_manual(view, source, data, stop);
-    view.set_run_controls_enabled(launcher_run::manual, true);
 }

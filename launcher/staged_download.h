@@ -7,6 +7,8 @@
 
 #include <string>
 
+class setup_folder;
+
 // The staging file beside final_path; empty when final_path is empty.
 std::wstring staging_path_of(const std::wstring& final_path);
 
@@ -16,3 +18,8 @@ DWORD commit_staged(const std::wstring& staging_path, const std::wstring& final_
 
 // Removes a staging file that is not to be used; a missing one is fine.
 void discard_staged(const std::wstring& staging_path);
+
+// Makes final_path's folder when it is missing and holds it (see
+// setup_folder.h) for the download; false, with a log line, when the
+// folder cannot be held as it is, a reparse point among them.
+bool hold_download_folder(setup_folder& folder, const std::wstring& final_path);

@@ -8,6 +8,7 @@
 #include <cctype>
 #include <functional>
 #include <map>
+#include <new>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -17,6 +18,7 @@
 #include "list_source.h"
 #include "locations/scratch_folder.h"
 #include "manual_flow.h"
+#include "path_util.h"
 #include "resource.h"
 #include "run_view.h"
 
@@ -88,6 +90,8 @@ struct run_case {
     const char* change_file_at;    // the event at which the file at hand changes, or null
     std::map<UINT, int> answers;
     std::vector<std::string> expected;
+    const char* throw_at = nullptr;  // the event at which something inside the run throws
+    bool staging_there = false;      // a staging file left by someone else, which must stay
 };
 
 const run_case run_cases[] = {
@@ -106,6 +110,15 @@ const run_case run_cases[] = {
     {"stop raised while the list comes: no question about the manual", launcher_run::manual, true, true,
      other_digest.c_str(), "fetch", nullptr, {},
      {"manual off", "fetch", "manual on"}},
+    {"an install run that throws still ends", launcher_run::install, false, false, L"", nullptr, nullptr, {},
+     {"install off", "progress 113", "fetch", "hide", "install on"}, "fetch"},
+    {"a manual run that throws still ends", launcher_run::manual, false, false, L"", nullptr, nullptr, {},
+     {"manual off", "fetch", "manual on"}, "fetch"},
+    {"a failed download keeps a staging file it did not make", launcher_run::install, false, true,
+     other_digest.c_str(), nullptr, nullptr, {},
+     {"install off", "progress 113", "fetch", "hide", "progress 114", "download", "hide", "ask 105", "hide",
+      "install on"},
+     nullptr, true},
 };
 
 void PrintTo(const run_case& c, std::ostream* out) { *out << c.name; }
@@ -131,6 +144,11 @@ TEST_P(Runs, AsksAndStepsAsExpected) {
     if (c.file_at_hand) {
         ASSERT_TRUE(write_file(file_at_hand, "abc"));
     }
+    const std::wstring staging = temp + L"\\ovn6setup\\setup64.exe.download";
+    if (c.staging_there) {
+        make_folders(temp + L"\\ovn6setup\\");
+        ASSERT_TRUE(write_file(staging, "not this run's"));
+    }
 
     recording_view view;
     view.answers = c.answers;
@@ -144,13 +162,22 @@ TEST_P(Runs, AsksAndStepsAsExpected) {
     view.on_event = [&](const std::string& event) {
         if (c.stop_at && event == c.stop_at) stop = 1;
         if (c.change_file_at && event == c.change_file_at) write_file(file_at_hand, "changed");
+        if (c.throw_at && event == c.throw_at) throw std::bad_alloc();
     };
     CDataControl data(medium, true);
-    if (c.run == launcher_run::install)
-        run_install(view, source, data, stop);
-    else
-        run_manual(view, source, data, stop);
+    try {
+        if (c.run == launcher_run::install)
+            run_install(view, source, data, stop);
+        else
+            run_manual(view, source, data, stop);
+        EXPECT_EQ(c.throw_at, nullptr) << "the run did not throw";
+    } catch (const std::bad_alloc&) {
+        EXPECT_NE(c.throw_at, nullptr);
+    }
     EXPECT_EQ(view.events, c.expected);
+    if (c.staging_there) {
+        EXPECT_TRUE(file_exists(staging));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, Runs, ::testing::ValuesIn(run_cases), [](const auto& info) {
